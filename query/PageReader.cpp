@@ -1,0 +1,210 @@
+#include "PageReader.h"
+
+#include "Codec.h"
+#include "TextModel.h"
+
+#include <QDate>
+
+#include <optional>
+
+namespace pagereader {
+namespace {
+
+// The search engine's fixed markers, as code page 936 bytes.
+// <td align="right" nowrap>百度一下，找到相关网页
+constexpr QByteArrayView CountMarker("<td align=\"right\" nowrap>"
+                                     "\xB0\xD9\xB6\xC8\xD2\xBB\xCF\xC2\xA3\xAC\xD5\xD2\xB5\xBD"
+                                     "\xCF\xE0\xB9\xD8\xCD\xF8\xD2\xB3");
+// 篇，用时
+constexpr QByteArrayView CountEnd("\xC6\xAA\xA3\xAC\xD3\xC3\xCA\xB1");
+// 约
+constexpr QByteArrayView About("\xD4\xBC");
+constexpr QByteArrayView FirstResultTable(
+    "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" id=\"1\">");
+constexpr QByteArrayView UrlLine("<font color=\"#008000\"");
+// 抱歉，没有找到该URL
+constexpr QByteArrayView NoResult("\xB1\xA7\xC7\xB8\xA3\xAC\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD"
+                                  "\xB8\xC3URL");
+constexpr QByteArrayView AbstractParagraph("<p style=\"margin:0 0 0 15px\">");
+constexpr QByteArrayView DateStart("</b>/");
+constexpr QByteArrayView DateEnd("</font> -");
+
+static_assert(CountMarker.size() == 47 && CountEnd.size() == 8 && About.size() == 2);
+static_assert(FirstResultTable.size() == 57 && UrlLine.size() == 21);
+static_assert(NoResult.size() == 19 && AbstractParagraph.size() == 29);
+static_assert(DateStart.size() == 5 && DateEnd.size() == 9);
+
+// The count text between the count marker and "篇，用时", with "," and "约"
+// removed.
+QByteArray countText(QByteArrayView page)
+{
+    const qsizetype a = text::posOf(CountMarker, page);
+    const qsizetype b = text::posOf(CountEnd, page);
+    const qsizetype start = a + CountMarker.size();
+    const QByteArrayView raw = text::partOf(page, start, b - start);
+    if (raw.isEmpty())
+        return {};
+    return text::removeAll(text::removeAll(raw, ","), About);
+}
+
+// The text between the first first-result table marker and the next one
+// (or the end): piece 1 of splitting the page at that marker. Empty when
+// the page has no such marker.
+std::optional<QByteArrayView> firstResultBlock(QByteArrayView page)
+{
+    const qsizetype t = text::find(page, FirstResultTable);
+    if (t < 0)
+        return std::nullopt;
+    const qsizetype begin = t + FirstResultTable.size();
+    const qsizetype next = text::find(page, FirstResultTable, begin);
+    return page.sliced(begin, (next < 0 ? page.size() : next) - begin);
+}
+
+// Whether some piece of the block split at the URL-line marker holds
+// ">" + domain + "/ ". An occurrence that straddles a marker belongs to no
+// piece and does not count.
+bool homePageShown(QByteArrayView page, QByteArrayView domain)
+{
+    const std::optional<QByteArrayView> block = firstResultBlock(page);
+    if (!block || block->isEmpty())
+        return false;
+    QByteArray probe;
+    probe.reserve(domain.size() + 3);
+    probe.append('>').append(domain.data(), domain.size()).append("/ ");
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype marker = text::find(*block, UrlLine, start);
+        const qsizetype end = marker < 0 ? block->size() : marker;
+        if (text::find(block->sliced(start, end - start), probe) >= 0)
+            return true;
+        if (marker < 0)
+            return false;
+        start = marker + UrlLine.size();
+    }
+}
+
+QDateTime snapshotDate(QByteArrayView page)
+{
+    if (text::find(page, NoResult) >= 0)
+        return datetime::noSnapshot();
+    const std::optional<QByteArrayView> block = firstResultBlock(page);
+    // No table marker, or an empty block that yields no head.
+    if (!block || block->isEmpty())
+        return datetime::noSnapshot();
+    const qsizetype paragraph = text::find(*block, AbstractParagraph);
+    const QByteArrayView head = paragraph < 0 ? *block : block->first(paragraph);
+    const qsizetype s = text::posOf(DateStart, head);
+    const qsizetype e = text::posOf(DateEnd, head);
+    const qsizetype start = s + DateStart.size();
+    const QByteArrayView raw = text::partOf(head, start, e - start);
+    const QByteArray cleaned = text::removeAll(text::removeAll(raw, ","), " ");
+    return readDate(text::trim(cleaned));
+}
+
+void setCount(int kind, QueryResult &result, std::int32_t value)
+{
+    switch (static_cast<QueryKind>(kind)) {
+    case QueryKind::TotalIndexed:
+        result.baidu = value;
+        break;
+    case QueryKind::IndexedDay:
+        result.baidu1 = value;
+        break;
+    case QueryKind::IndexedWeek:
+        result.baidu7 = value;
+        break;
+    case QueryKind::IndexedMonth:
+        result.baidu30 = value;
+        break;
+    case QueryKind::IndexedYear:
+        result.baidu360 = value;
+        break;
+    case QueryKind::Backlinks:
+        result.baidudomain = value;
+        break;
+    case QueryKind::Snapshot:
+        break;
+    }
+}
+
+// Reads `digits` (1 to 2 digit characters, or exactly `width`) as a number.
+bool readField(QByteArrayView t, qsizetype &at, int minWidth, int maxWidth, int &value)
+{
+    int width = 0;
+    value = 0;
+    while (at < t.size() && width < maxWidth && t[at] >= '0' && t[at] <= '9') {
+        value = value * 10 + (t[at] - '0');
+        ++at;
+        ++width;
+    }
+    return width >= minWidth;
+}
+
+} // namespace
+
+std::int32_t readNumber(QByteArrayView numberText)
+{
+    if (numberText.isEmpty())
+        return 0;
+    if (!text::isDigits(numberText))
+        return -1;
+    std::int64_t value = 0;
+    for (char c : numberText) {
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX)
+            return -1;
+    }
+    return std::int32_t(value);
+}
+
+QDateTime readDate(QByteArrayView dateText)
+{
+    qsizetype at = 0;
+    int year, month, day;
+    const bool read = readField(dateText, at, 4, 4, year) && at < dateText.size() &&
+                      dateText[at++] == '-' && readField(dateText, at, 1, 2, month) &&
+                      at < dateText.size() && dateText[at++] == '-' &&
+                      readField(dateText, at, 1, 2, day) && at == dateText.size();
+    if (!read)
+        return datetime::noSnapshot();
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return datetime::noSnapshot();
+    return datetime::make(date);
+}
+
+void readPage(int kind, QByteArrayView domain, QByteArrayView body, QueryResult &result) noexcept
+{
+    if (!isQueryKind(kind))
+        return;
+    try {
+        const std::optional<QByteArray> converted = codec::utf8ToCp936(body);
+        const QByteArrayView page = converted ? QByteArrayView(*converted) : body;
+        if (kind == int(QueryKind::Snapshot)) {
+            // The count of this page is never used: no need to cut it out.
+            result.baiduindex = snapshotDate(page);
+            return;
+        }
+        if (kind == int(QueryKind::TotalIndexed))
+            result.baiduisfirst = homePageShown(page, domain);
+        setCount(kind, result, readNumber(countText(page)));
+    } catch (...) {
+        // Only memory exhaustion can land here; the slot keeps its value and
+        // the answer is still counted by the caller.
+    }
+}
+
+void readFailure(int kind, QueryResult &result) noexcept
+{
+    if (!isQueryKind(kind))
+        return;
+    if (kind == int(QueryKind::Snapshot)) {
+        result.baiduindex = datetime::noSnapshot();
+        return;
+    }
+    if (kind == int(QueryKind::TotalIndexed))
+        result.baiduisfirst = false;
+    setCount(kind, result, 0);
+}
+
+} // namespace pagereader

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts it in the current
+# working directory, where its database setting.dat lives.
+set -euo pipefail
+src="$(cd "$(dirname "$0")/.." && pwd)"
+build="$src/build/release"
+
+bash "$src/scripts/install-deps.sh"
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVEXA_TESTS=OFF \
+    -DTALVEXA_BENCH=OFF >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+if [ ! -x "$build/app/talvexa" ]; then
+    echo "Built the libraries; the program's window is not part of this version yet." >&2
+    exit 1
+fi
+exec "$build/app/talvexa" "$@"
