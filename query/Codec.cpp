@@ -120,12 +120,7 @@ inline int decodeSequence(const unsigned char *p, std::size_t left, std::uint32_
 {
     const unsigned char b0 = p[0];
     auto cont = [](unsigned char b) { return (b & 0xC0) == 0x80; };
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        if (left < 2 || !cont(p[1]))
-            return 0;
-        cp = std::uint32_t(b0 & 0x1F) << 6 | (p[1] & 0x3F);
-        return 2;
-    }
+    // Three-byte sequences first: they carry the Chinese text.
     if (b0 >= 0xE0 && b0 <= 0xEF) {
         if (left < 3 || !cont(p[1]) || !cont(p[2]))
             return 0;
@@ -135,6 +130,12 @@ inline int decodeSequence(const unsigned char *p, std::size_t left, std::uint32_
             return 0;
         cp = std::uint32_t(b0 & 0x0F) << 12 | std::uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
         return 3;
+    }
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        if (left < 2 || !cont(p[1]))
+            return 0;
+        cp = std::uint32_t(b0 & 0x1F) << 6 | (p[1] & 0x3F);
+        return 2;
     }
     if (b0 >= 0xF0 && b0 <= 0xF4) {
         if (left < 4 || !cont(p[1]) || !cont(p[2]) || !cont(p[3]))
@@ -177,30 +178,46 @@ std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
     const Tables &t = tables();
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t n = std::size_t(bytes.size());
-    // Code page 936 never needs more bytes than UTF-8 for the same text.
+    // Code page 936 never needs more bytes than UTF-8 for the same text, so
+    // the output (written at w <= i) always fits in n bytes.
     QByteArray out(bytes.size(), Qt::Uninitialized);
     auto *o = reinterpret_cast<unsigned char *>(out.data());
     std::size_t i = 0, w = 0;
     while (i < n) {
-        const std::size_t run = asciiRun(p + i, n - i);
-        std::memcpy(o + w, p + i, run);
-        i += run;
-        w += run;
-        if (i == n)
-            break;
+        if (p[i] < 0x80) {
+#if defined(__SSE2__)
+            // Copy 16 bytes at a time; bytes past the ASCII run are
+            // overwritten by what follows.
+            while (i + 16 <= n) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(o + w), v);
+                const unsigned mask = unsigned(_mm_movemask_epi8(v));
+                if (mask != 0) {
+                    const unsigned k = unsigned(__builtin_ctz(mask));
+                    i += k;
+                    w += k;
+                    break;
+                }
+                i += 16;
+                w += 16;
+            }
+#endif
+            while (i < n && p[i] < 0x80)
+                o[w++] = p[i++];
+            continue;
+        }
         std::uint32_t cp;
         const int len = decodeSequence(p + i, n - i, cp);
         if (len == 0)
             return std::nullopt;
         i += std::size_t(len);
         const std::uint16_t g = cp < 0x10000 ? t.encode[cp] : Unmapped;
-        if (g == Unmapped) {
-            o[w++] = '?';
-        } else if (g < 0x100) {
-            o[w++] = static_cast<unsigned char>(g);
+        if (g >= 0x100) {
+            o[w] = static_cast<unsigned char>(g >> 8);
+            o[w + 1] = static_cast<unsigned char>(g & 0xFF);
+            w += 2;
         } else {
-            o[w++] = static_cast<unsigned char>(g >> 8);
-            o[w++] = static_cast<unsigned char>(g & 0xFF);
+            o[w++] = g == Unmapped ? '?' : static_cast<unsigned char>(g);
         }
     }
     out.truncate(qsizetype(w));

@@ -61,8 +61,8 @@ std::optional<QByteArrayView> firstResultBlock(QByteArrayView page)
 }
 
 // Whether some piece of the block split at the URL-line marker holds
-// ">" + domain + "/ ". An occurrence that straddles a marker belongs to no
-// piece and does not count.
+// ">" + domain + "/ ": whether the probe occurs somewhere without
+// overlapping one of the markers that the split (left to right) cuts at.
 bool homePageShown(QByteArrayView page, QByteArrayView domain)
 {
     const std::optional<QByteArrayView> block = firstResultBlock(page);
@@ -71,15 +71,17 @@ bool homePageShown(QByteArrayView page, QByteArrayView domain)
     QByteArray probe;
     probe.reserve(domain.size() + 3);
     probe.append('>').append(domain.data(), domain.size()).append("/ ");
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype marker = text::find(*block, UrlLine, start);
-        const qsizetype end = marker < 0 ? block->size() : marker;
-        if (text::find(block->sliced(start, end - start), probe) >= 0)
-            return true;
-        if (marker < 0)
+    qsizetype marker = text::find(*block, UrlLine);
+    for (qsizetype from = 0;;) {
+        const qsizetype hit = text::find(*block, probe, from);
+        if (hit < 0)
             return false;
-        start = marker + UrlLine.size();
+        // The first cut that ends after the probe starts.
+        while (marker >= 0 && marker + UrlLine.size() <= hit)
+            marker = text::find(*block, UrlLine, marker + UrlLine.size());
+        if (marker < 0 || marker >= hit + probe.size())
+            return true;
+        from = hit + 1; // this occurrence straddles a cut
     }
 }
 

@@ -1,12 +1,53 @@
 #include "TextModel.h"
 
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace text {
+namespace {
+
+// How common a byte is in result pages: markup and lower-case letters
+// everywhere, upper case and punctuation less, code page 936 bytes least.
+int commonness(unsigned char b)
+{
+    switch (b) {
+    case ' ': case '<': case '>': case '"': case '=': case '/':
+    case 'e': case 't': case 'a': case 'o': case 'i': case 'n': case 's': case 'r':
+        return 4;
+    default:
+        break;
+    }
+    if ((b >= 'a' && b <= 'z') || (b >= '0' && b <= '9'))
+        return 3;
+    if (b < 0x80)
+        return 2;
+    return 1;
+}
+
+// Two distinct positions of the needle (length >= 2) whose bytes are the
+// least common, the second as far right as the choice allows.
+std::pair<qsizetype, qsizetype> filterPositions(const char *n, qsizetype nn)
+{
+    qsizetype k1 = 0;
+    for (qsizetype k = 1; k < nn; ++k) {
+        if (commonness(static_cast<unsigned char>(n[k])) <
+            commonness(static_cast<unsigned char>(n[k1])))
+            k1 = k;
+    }
+    qsizetype k2 = k1 == nn - 1 ? 0 : nn - 1;
+    for (qsizetype k = 0; k < nn; ++k) {
+        if (k != k1 && commonness(static_cast<unsigned char>(n[k])) <
+                           commonness(static_cast<unsigned char>(n[k2])))
+            k2 = k;
+    }
+    return {k1, k2};
+}
+
+} // namespace
 
 qsizetype find(QByteArrayView haystack, QByteArrayView needle, qsizetype from)
 {
@@ -26,20 +67,29 @@ qsizetype find(QByteArrayView haystack, QByteArrayView needle, qsizetype from)
     }
     qsizetype i = from;
 #if defined(__SSE2__)
-    // Compare the needle's first and last bytes at 16 places at once and
-    // check the rest only where both match.
-    const __m128i first = _mm_set1_epi8(n[0]);
-    const __m128i last = _mm_set1_epi8(n[nn - 1]);
-    for (; i + nn - 1 + 16 <= hn; i += 16) {
-        const __m128i bf = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + i));
-        const __m128i bl = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + i + nn - 1));
-        unsigned mask = unsigned(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, bf), _mm_cmpeq_epi8(last, bl))));
-        while (mask != 0) {
-            const int bit = __builtin_ctz(mask);
-            if (std::memcmp(h + i + bit + 1, n + 1, std::size_t(nn - 2)) == 0)
-                return i + bit;
-            mask &= mask - 1;
+    // Compare two of the needle's bytes (the rarest in markup) at 16
+    // places at once and check the whole needle only where both match.
+    const std::pair<qsizetype, qsizetype> filter = filterPositions(n, nn);
+    const qsizetype k1 = filter.first, k2 = filter.second;
+    const __m128i first = _mm_set1_epi8(n[k1]);
+    const __m128i second = _mm_set1_epi8(n[k2]);
+    auto candidates = [&](qsizetype at) {
+        const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + at + k1));
+        const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + at + k2));
+        return unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, b1), _mm_cmpeq_epi8(second, b2))));
+    };
+    // 32 places a round; the check of a candidate is written out rather
+    // than a call so that the vectors stay in registers.
+    for (; i + nn + 31 <= hn; i += 32) {
+        const unsigned mask = candidates(i) | candidates(i + 16) << 16;
+        for (unsigned m = mask; m != 0; m &= m - 1) {
+            const char *at = h + i + __builtin_ctz(m);
+            qsizetype k = 0;
+            while (k < nn && at[k] == n[k])
+                ++k;
+            if (k == nn)
+                return at - h;
         }
     }
 #endif
