@@ -12,7 +12,9 @@ inline QByteArray samplePageUtf8(const QByteArray &domain = "www.example.com", b
 {
     QByteArray page;
     page += "<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=gb2312\">"
-            "<title>site:" + domain + "_百度搜索</title><style>body{font-size:12px}"
+            "<title>site:" +
+            domain +
+            "_百度搜索</title><style>body{font-size:12px}"
             ".f{line-height:120%;font-size:100%;width:32em}</style></head><body>";
     for (int i = 0; i < 120; ++i)
         page += "<a href=\"http://www.baidu.com/nav/" + QByteArray::number(i) +

@@ -48,7 +48,8 @@ void BM_read_utf8(benchmark::State &state)
 void BM_memmem_floor(benchmark::State &state)
 {
     const QByteArray page = cp936Page(0);
-    static const char marker[] = "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" id=\"0\">";
+    static const char marker[] =
+        "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" id=\"0\">";
     for (auto _ : state) {
         const void *hit = memmem(page.constData(), size_t(page.size()), marker, sizeof marker - 1);
         benchmark::DoNotOptimize(hit);

@@ -19,8 +19,8 @@ constexpr QByteArrayView CountMarker("<td align=\"right\" nowrap>"
 constexpr QByteArrayView CountEnd("\xC6\xAA\xA3\xAC\xD3\xC3\xCA\xB1");
 // 约
 constexpr QByteArrayView About("\xD4\xBC");
-constexpr QByteArrayView FirstResultTable(
-    "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" id=\"1\">");
+constexpr QByteArrayView
+    FirstResultTable("<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" id=\"1\">");
 constexpr QByteArrayView UrlLine("<font color=\"#008000\"");
 // 抱歉，没有找到该URL
 constexpr QByteArrayView NoResult("\xB1\xA7\xC7\xB8\xA3\xAC\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD"

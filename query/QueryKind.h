@@ -2,7 +2,8 @@
 
 // The seven questions asked for every domain. The index is at once the
 // position in QueryUrls, the launch order and the Kind a request carries.
-enum class QueryKind : int {
+enum class QueryKind : int
+{
     TotalIndexed = 0,
     IndexedDay = 1,
     IndexedWeek = 2,

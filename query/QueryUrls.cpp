@@ -3,8 +3,13 @@
 namespace {
 // Path and query string of each kind, in kind order.
 constexpr const char *QueryStrings[AnswersPerDomain] = {
-    "/s?wd=site%3A",      "/s?lm=1&wd=site%3A", "/s?lm=7&wd=site%3A", "/s?lm=30&wd=site%3A",
-    "/s?lm=360&wd=site%3A", "/s?wd=domain%3A",    "/s?wd=",
+    "/s?wd=site%3A",
+    "/s?lm=1&wd=site%3A",
+    "/s?lm=7&wd=site%3A",
+    "/s?lm=30&wd=site%3A",
+    "/s?lm=360&wd=site%3A",
+    "/s?wd=domain%3A",
+    "/s?wd=",
 };
 } // namespace
 

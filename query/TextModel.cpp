@@ -15,8 +15,20 @@ namespace {
 int commonness(unsigned char b)
 {
     switch (b) {
-    case ' ': case '<': case '>': case '"': case '=': case '/':
-    case 'e': case 't': case 'a': case 'o': case 'i': case 'n': case 's': case 'r':
+    case ' ':
+    case '<':
+    case '>':
+    case '"':
+    case '=':
+    case '/':
+    case 'e':
+    case 't':
+    case 'a':
+    case 'o':
+    case 'i':
+    case 'n':
+    case 's':
+    case 'r':
         return 4;
     default:
         break;
@@ -76,8 +88,8 @@ qsizetype find(QByteArrayView haystack, QByteArrayView needle, qsizetype from)
     auto candidates = [&](qsizetype at) {
         const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + at + k1));
         const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + at + k2));
-        return unsigned(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, b1), _mm_cmpeq_epi8(second, b2))));
+        return unsigned(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(first, b1), _mm_cmpeq_epi8(second, b2))));
     };
     // 32 places a round; the check of a candidate is written out rather
     // than a call so that the vectors stay in registers.

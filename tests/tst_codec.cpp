@@ -35,8 +35,12 @@ void TestCodec::utf8Check_data()
     QTest::newRow("above range") << QByteArray("\xF4\x90\x80\x80") << false;
     QTest::newRow("F5") << QByteArray("\xF5\x80\x80\x80") << false;
     QTest::newRow("cut off at end") << QByteArray("abc\xE4\xB8") << false;
-    QTest::newRow("cut off in middle") << QByteArray("\xE4\xB8" "abc") << false;
-    QTest::newRow("stray continuation") << QByteArray("a\x80" "b") << false;
+    QTest::newRow("cut off in middle") << QByteArray("\xE4\xB8"
+                                                     "abc")
+                                       << false;
+    QTest::newRow("stray continuation") << QByteArray("a\x80"
+                                                      "b")
+                                        << false;
     QTest::newRow("gbk text") << QByteArray("\xB0\xD9\xB6\xC8") << false;
     QTest::newRow("invalid after 16 ascii") << (QByteArray(17, 'a') + "\xFF") << false;
 }
@@ -65,9 +69,8 @@ void TestCodec::utf8ToCp936_data()
     QTest::newRow("euro") << QByteArray("€") << QByteArray("\x80");
     QTest::newRow("hangul") << QByteArray("a한b") << QByteArray("a?b");
     QTest::newRow("emoji is one character") << QByteArray("a😀b") << QByteArray("a?b");
-    QTest::newRow("mixed long")
-        << (QByteArray(33, 'x') + "中文" + QByteArray(20, 'y'))
-        << (QByteArray(33, 'x') + "\xD6\xD0\xCE\xC4" + QByteArray(20, 'y'));
+    QTest::newRow("mixed long") << (QByteArray(33, 'x') + "中文" + QByteArray(20, 'y'))
+                                << (QByteArray(33, 'x') + "\xD6\xD0\xCE\xC4" + QByteArray(20, 'y'));
 }
 
 void TestCodec::utf8ToCp936()
@@ -102,8 +105,14 @@ void TestCodec::malformedCp936Decodes()
     // of range, each become one replacement character; nothing is lost
     // after them.
     QCOMPARE(codec::fromCp936(QByteArray("ab\xB0")), QStringLiteral("ab\uFFFD"));
-    QCOMPARE(codec::fromCp936(QByteArray("\xB0" "1x")), QStringLiteral("\uFFFD" "1x"));
-    QCOMPARE(codec::fromCp936(QByteArray("\xFF" "a")), QStringLiteral("\uFFFD" "a"));
+    QCOMPARE(codec::fromCp936(QByteArray("\xB0"
+                                         "1x")),
+             QStringLiteral("\uFFFD"
+                            "1x"));
+    QCOMPARE(codec::fromCp936(QByteArray("\xFF"
+                                         "a")),
+             QStringLiteral("\uFFFD"
+                            "a"));
 }
 
 void TestCodec::unmappableBecomesQuestionMark()

@@ -24,8 +24,7 @@ void TestQueryCatalogue::prefixes_data()
     QTest::newRow("IndexedDay") << 1 << QByteArray("http://www.baidu.com/s?lm=1&wd=site%3A");
     QTest::newRow("IndexedWeek") << 2 << QByteArray("http://www.baidu.com/s?lm=7&wd=site%3A");
     QTest::newRow("IndexedMonth") << 3 << QByteArray("http://www.baidu.com/s?lm=30&wd=site%3A");
-    QTest::newRow("IndexedYear") << 4
-                                 << QByteArray("http://www.baidu.com/s?lm=360&wd=site%3A");
+    QTest::newRow("IndexedYear") << 4 << QByteArray("http://www.baidu.com/s?lm=360&wd=site%3A");
     QTest::newRow("Backlinks") << 5 << QByteArray("http://www.baidu.com/s?wd=domain%3A");
     QTest::newRow("Snapshot") << 6 << QByteArray("http://www.baidu.com/s?wd=");
 }
@@ -46,12 +45,14 @@ void TestQueryCatalogue::requestUrlKeepsDomainBytes_data()
     QTest::addColumn<QByteArray>("url");
     QTest::newRow("plain") << 0 << QByteArray("example.com")
                            << QByteArray("http://www.baidu.com/s?wd=site%3Aexample.com");
-    QTest::newRow("empty snapshot") << 6 << QByteArray() << QByteArray("http://www.baidu.com/s?wd=");
+    QTest::newRow("empty snapshot")
+        << 6 << QByteArray() << QByteArray("http://www.baidu.com/s?wd=");
     QTest::newRow("ampersand percent blank")
         << 5 << QByteArray(" a&b%20c d ")
         << QByteArray("http://www.baidu.com/s?wd=domain%3A a&b%20c d ");
-    QTest::newRow("capitals kept") << 1 << QByteArray("WWW.Example.COM")
-                                   << QByteArray("http://www.baidu.com/s?lm=1&wd=site%3AWWW.Example.COM");
+    QTest::newRow("capitals kept")
+        << 1 << QByteArray("WWW.Example.COM")
+        << QByteArray("http://www.baidu.com/s?lm=1&wd=site%3AWWW.Example.COM");
     QTest::newRow("code page 936 bytes")
         << 6 << gbk("中文.com") << QByteArray("http://www.baidu.com/s?wd=\xD6\xD0\xCE\xC4.com");
 }

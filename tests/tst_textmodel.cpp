@@ -36,8 +36,8 @@ void TestTextModel::position_data()
         << QByteArray("<end>") << (QByteArray(100, '<') + "<end>") << qsizetype(101);
     // Positions are byte-exact: an occurrence starting on a trail byte of
     // a double-byte character is found like any other.
-    QTest::newRow("on a trail byte") << QByteArray("\xC6\xAA") << QByteArray("\x81\xC6\xAA")
-                                     << qsizetype(2);
+    QTest::newRow("on a trail byte")
+        << QByteArray("\xC6\xAA") << QByteArray("\x81\xC6\xAA") << qsizetype(2);
 }
 
 void TestTextModel::position()
@@ -77,20 +77,25 @@ void TestTextModel::removeAll_data()
     QTest::addColumn<QByteArray>("x");
     QTest::addColumn<QByteArray>("result");
     QTest::newRow("commas") << QByteArray("1,234,567") << QByteArray(",") << QByteArray("1234567");
-    QTest::newRow("about") << QByteArray("\xD4\xBC" "12") << QByteArray("\xD4\xBC")
-                           << QByteArray("12");
+    QTest::newRow("about") << QByteArray("\xD4\xBC"
+                                         "12")
+                           << QByteArray("\xD4\xBC") << QByteArray("12");
     QTest::newRow("none") << QByteArray("12") << QByteArray(",") << QByteArray("12");
     QTest::newRow("only x") << QByteArray(",,") << QByteArray(",") << QByteArray();
     QTest::newRow("empty") << QByteArray() << QByteArray(",") << QByteArray();
     // B0 D4 is one character; D4 BC behind its lead byte is not "约".
-    QTest::newRow("straddling a character") << QByteArray("\xB0\xD4\xBC" "1")
+    QTest::newRow("straddling a character") << QByteArray("\xB0\xD4\xBC"
+                                                          "1")
                                             << QByteArray("\xD4\xBC")
-                                            << QByteArray("\xB0\xD4\xBC" "1");
-    QTest::newRow("after a whole character") << QByteArray("\xB0\xD4\xD4\xBC" "1")
+                                            << QByteArray("\xB0\xD4\xBC"
+                                                          "1");
+    QTest::newRow("after a whole character") << QByteArray("\xB0\xD4\xD4\xBC"
+                                                           "1")
                                              << QByteArray("\xD4\xBC")
-                                             << QByteArray("\xB0\xD4" "1");
-    QTest::newRow("lead byte at the end") << QByteArray("1\xB0") << QByteArray(",")
-                                          << QByteArray("1\xB0");
+                                             << QByteArray("\xB0\xD4"
+                                                           "1");
+    QTest::newRow("lead byte at the end")
+        << QByteArray("1\xB0") << QByteArray(",") << QByteArray("1\xB0");
 }
 
 void TestTextModel::removeAll()
@@ -127,14 +132,14 @@ void TestTextModel::splitText_data()
     QTest::newRow("no separator") << QByteArray("abc") << QByteArray("|")
                                   << QList<QByteArray>{"abc"};
     QTest::newRow("two") << QByteArray("a|b") << QByteArray("|") << QList<QByteArray>{"a", "b"};
-    QTest::newRow("at start and end") << QByteArray("|a|") << QByteArray("|")
-                                      << QList<QByteArray>{"", "a", ""};
+    QTest::newRow("at start and end")
+        << QByteArray("|a|") << QByteArray("|") << QList<QByteArray>{"", "a", ""};
     QTest::newRow("in a row") << QByteArray("a||b") << QByteArray("|")
                               << QList<QByteArray>{"a", "", "b"};
-    QTest::newRow("only separator") << QByteArray("<>") << QByteArray("<>")
-                                    << QList<QByteArray>{"", ""};
-    QTest::newRow("overlapping candidates") << QByteArray("aaa") << QByteArray("aa")
-                                            << QList<QByteArray>{"", "a"};
+    QTest::newRow("only separator")
+        << QByteArray("<>") << QByteArray("<>") << QList<QByteArray>{"", ""};
+    QTest::newRow("overlapping candidates")
+        << QByteArray("aaa") << QByteArray("aa") << QList<QByteArray>{"", "a"};
 }
 
 void TestTextModel::splitText()

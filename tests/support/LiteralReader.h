@@ -62,13 +62,27 @@ inline QueryResult literalRead(int kind, const QByteArray &domain, const QByteAr
     if (!isDigits(count))
         count = "-1";
     switch (kind) {
-    case 0: result.baidu = pagereader::readNumber(count); break;
-    case 1: result.baidu1 = pagereader::readNumber(count); break;
-    case 2: result.baidu7 = pagereader::readNumber(count); break;
-    case 3: result.baidu30 = pagereader::readNumber(count); break;
-    case 4: result.baidu360 = pagereader::readNumber(count); break;
-    case 5: result.baidudomain = pagereader::readNumber(count); break;
-    case 6: result.baiduindex = pagereader::readDate(dateText); break;
+    case 0:
+        result.baidu = pagereader::readNumber(count);
+        break;
+    case 1:
+        result.baidu1 = pagereader::readNumber(count);
+        break;
+    case 2:
+        result.baidu7 = pagereader::readNumber(count);
+        break;
+    case 3:
+        result.baidu30 = pagereader::readNumber(count);
+        break;
+    case 4:
+        result.baidu360 = pagereader::readNumber(count);
+        break;
+    case 5:
+        result.baidudomain = pagereader::readNumber(count);
+        break;
+    case 6:
+        result.baiduindex = pagereader::readDate(dateText);
+        break;
     }
     return result;
 }
