@@ -1,0 +1,76 @@
+#pragma once
+
+#include "DomainBox.h"
+#include "ShouluRow.h"
+#include "SqlDatabase.h"
+
+#include "QueryRun.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+// The saved domain list and the history of completed queries, in the
+// encrypted database file setting.dat. Used from the main thread only.
+class ResultStore
+{
+public:
+    static constexpr const char *DefaultFileName = "setting.dat";
+    // The database password, as UTF-8 text.
+    static const QByteArray &password();
+
+    // Opens an existing store file; never creates anything. Throws
+    // StoreOpenError when the file is missing, is not an encrypted database
+    // with this password, or lacks the tables; the file is left as it was.
+    explicit ResultStore(const QString &path = DefaultFileName);
+    ~ResultStore();
+    ResultStore(const ResultStore &) = delete;
+    ResultStore &operator=(const ResultStore &) = delete;
+
+    // Makes a new, empty store file with the schema at `path`. Refuses
+    // (throws StoreError) when a file is there already.
+    static void create(const QString &path = DefaultFileName);
+
+    // Appends the domain, trimmed, unless the text as given is stored
+    // already (letter case ignored).
+    void addDomain(const QString &domain);
+    // Removes every saved domain; the history stays.
+    void DeleteDomain();
+    // Refills the box from the saved list in saving order; its text becomes
+    // the last domain. An empty list leaves the box's text alone.
+    void loadDomain(DomainBox &box);
+    // Appends the run's current domain and result as one history row.
+    void addshoulu(const QueryRun &run);
+
+    // The latest row of every saved domain that has rows, newest first.
+    QList<ShouluRow> latestRows();
+    // The last row of each day on which the domain has rows, newest first;
+    // nothing when the domain is not saved.
+    QList<ShouluRow> dayHistory(const QString &domain);
+    // The 30 newest rows of dayHistory.
+    QList<ShouluRow> chartRows(const QString &domain);
+
+    // Several operations as one: committed by commit(), rolled back when
+    // left without it (an exception on the way).
+    class Transaction
+    {
+    public:
+        explicit Transaction(ResultStore &store);
+        ~Transaction();
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+        void commit();
+
+    private:
+        ResultStore &m_store;
+        bool m_open = true;
+    };
+
+private:
+    QList<ShouluRow> readRows(SqlStatement &statement);
+
+    std::unique_ptr<SqlDatabase> m_db;
+    struct Statements;
+    std::unique_ptr<Statements> m_statements;
+};

@@ -1,0 +1,103 @@
+#include "SqlDatabase.h"
+
+#include <sqlite3.h>
+
+SqlDatabase::SqlDatabase(const QString &path, bool create)
+{
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw StoreError(message);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+}
+
+SqlDatabase::~SqlDatabase()
+{
+    sqlite3_close(m_db);
+}
+
+void SqlDatabase::setKey(const QByteArray &key)
+{
+    check(sqlite3_key(m_db, key.constData(), int(key.size())));
+}
+
+void SqlDatabase::execute(const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : sqlite3_errmsg(m_db);
+        sqlite3_free(error);
+        throw StoreError(message);
+    }
+}
+
+void SqlDatabase::check(int rc) const
+{
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throw StoreError(sqlite3_errmsg(m_db));
+}
+
+SqlStatement::SqlStatement(SqlDatabase &db, const char *sql) : m_db(db)
+{
+    db.check(sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr));
+}
+
+SqlStatement::~SqlStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+SqlStatement &SqlStatement::bind(int index, std::int64_t value)
+{
+    m_db.check(sqlite3_bind_int64(m_stmt, index, value));
+    return *this;
+}
+
+SqlStatement &SqlStatement::bind(int index, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    m_db.check(
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+    return *this;
+}
+
+bool SqlStatement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // The statement's own error, before a reset can replace it.
+    const std::string message = sqlite3_errmsg(m_db.handle());
+    sqlite3_reset(m_stmt);
+    throw StoreError(message);
+}
+
+void SqlStatement::run()
+{
+    while (step()) {
+    }
+    reset();
+}
+
+void SqlStatement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+std::int64_t SqlStatement::columnInt(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QString SqlStatement::columnText(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "StoreError.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One connection to an encrypted database file.
+class SqlDatabase
+{
+public:
+    // Opens an existing file read-write; never creates one. With `create`
+    // the file is made when missing (used only by the creation tool).
+    SqlDatabase(const QString &path, bool create = false);
+    ~SqlDatabase();
+    SqlDatabase(const SqlDatabase &) = delete;
+    SqlDatabase &operator=(const SqlDatabase &) = delete;
+
+    // Applies the encryption key (before the first read).
+    void setKey(const QByteArray &key);
+    // Runs statements that return no rows.
+    void execute(const char *sql);
+
+    sqlite3 *handle() const { return m_db; }
+    // Throws a StoreError with the engine's message when rc is an error.
+    void check(int rc) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+// One prepared statement. Parameters are bound 1-based, columns read
+// 0-based.
+class SqlStatement
+{
+public:
+    SqlStatement(SqlDatabase &db, const char *sql);
+    ~SqlStatement();
+    SqlStatement(const SqlStatement &) = delete;
+    SqlStatement &operator=(const SqlStatement &) = delete;
+
+    SqlStatement &bind(int index, std::int64_t value);
+    SqlStatement &bind(int index, const QString &text);
+
+    // Advances to the next row; false when there is none left.
+    bool step();
+    // Runs a statement that returns no row, then resets it.
+    void run();
+    // Ends the current run so that the statement can be bound and run again.
+    void reset();
+
+    std::int64_t columnInt(int column) const;
+    QString columnText(int column) const;
+
+private:
+    SqlDatabase &m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};

@@ -1,0 +1,468 @@
+#include "ResultStore.h"
+
+#include "StoreFixture.h"
+
+#include "Codec.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+QueryRun runFor(const QByteArray &domain, const QDateTime &time, int total)
+{
+    QueryRun run;
+    run.CurrentDomain = domain;
+    run.QueryTime = time;
+    run.Result.baidu = total;
+    run.Result.baidu1 = total + 1;
+    run.Result.baidu7 = total + 7;
+    run.Result.baidu30 = total + 30;
+    run.Result.baidu360 = total + 360;
+    run.Result.baidudomain = total + 5;
+    run.Result.baiduindex = datetime::make(QDate(2008, 9, 5));
+    run.Result.baiduisfirst = total % 2 == 0;
+    return run;
+}
+
+QDateTime at(int year, int month, int day, int hour = 12, int minute = 0, int second = 0)
+{
+    return datetime::make(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+QList<int> totalsOf(const QList<ShouluRow> &rows)
+{
+    QList<int> totals;
+    for (const ShouluRow &row : rows)
+        totals.append(row.baidu);
+    return totals;
+}
+
+QByteArray digestOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "missing";
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+class TestResultStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void addDomainLooksUpAsGivenAndStoresTrimmed_data();
+    void addDomainLooksUpAsGivenAndStoresTrimmed();
+    void loadDomainOrderAndText();
+    void loadDomainOnEmptyListKeepsText();
+    void quotingCharactersAreData_data();
+    void quotingCharactersAreData();
+    void rowRoundTrip();
+    void latestRowPerSavedDomain();
+    void latestOrderBreaksTiesByNewerId();
+    void deleteHidesHistoryUntilReadded();
+    void dayHistoryKeepsLastRowOfEachDay();
+    void queryTimeDecidesTheDay();
+    void chartKeepsThirtyNewestDays_data();
+    void chartKeepsThirtyNewestDays();
+    void lettercaseIsIgnoredEverywhere();
+    void openFailuresLeaveFileAlone_data();
+    void openFailuresLeaveFileAlone();
+    void createRefusesExistingFile();
+    void rolledBackSaveKeepsList();
+    void engineErrorsCarryTheEngineMessage();
+    void committedRowSurvivesKill();
+};
+
+void TestResultStore::addDomainLooksUpAsGivenAndStoresTrimmed_data()
+{
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("same text twice") << QStringList{"a.com", "a.com"} << QStringList{"a.com"};
+    QTest::newRow("other letter case")
+        << QStringList{"Example.com", "EXAMPLE.COM"} << QStringList{"Example.com"};
+    QTest::newRow("leading blank stores again")
+        << QStringList{"a.com", " a.com"} << QStringList{"a.com", "a.com"};
+    QTest::newRow("trimmed on store") << QStringList{"\t b.com \r\n"} << QStringList{"b.com"};
+    QTest::newRow("empty text") << QStringList{"", ""} << QStringList{""};
+    QTest::newRow("non-ascii") << QStringList{"中文.com", "中文.com"} << QStringList{"中文.com"};
+}
+
+void TestResultStore::addDomainLooksUpAsGivenAndStoresTrimmed()
+{
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, stored);
+    StoreFixture f;
+    for (const QString &domain : added)
+        f.store->addDomain(domain);
+    RecordingDomainBox box;
+    f.store->loadDomain(box);
+    QCOMPARE(box.items, stored);
+}
+
+void TestResultStore::loadDomainOrderAndText()
+{
+    StoreFixture f;
+    for (const char *d : {"c.com", "a.com", "b.com"})
+        f.store->addDomain(QString::fromLatin1(d));
+    RecordingDomainBox box;
+    box.items = {"stale"};
+    f.store->loadDomain(box);
+    QCOMPARE(box.items, (QStringList{"c.com", "a.com", "b.com"}));
+    QCOMPARE(box.text, QStringLiteral("b.com"));
+}
+
+void TestResultStore::loadDomainOnEmptyListKeepsText()
+{
+    StoreFixture f;
+    RecordingDomainBox box;
+    box.items = {"stale"};
+    box.text = QStringLiteral("typed.com");
+    f.store->loadDomain(box);
+    QVERIFY(box.items.isEmpty());
+    QCOMPARE(box.text, QStringLiteral("typed.com"));
+}
+
+void TestResultStore::quotingCharactersAreData_data()
+{
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("lookalike");
+    QTest::newRow("single quote") << "it's.com"
+                                  << "its.com";
+    QTest::newRow("closing quote and or") << "x' or '1'='1"
+                                          << "x";
+    QTest::newRow("double quote") << "a\"b.com"
+                                  << "ab.com";
+    QTest::newRow("percent") << "a%.com"
+                             << "ab.com";
+    QTest::newRow("underscore") << "a_c.com"
+                                << "abc.com";
+    QTest::newRow("semicolon and drop") << "a.com'; delete from shoulu; --"
+                                        << "a.com";
+    QTest::newRow("comment") << "a.com--"
+                             << "a.com";
+    QTest::newRow("backslash") << "a\\'.com"
+                               << "a\\.com";
+}
+
+void TestResultStore::quotingCharactersAreData()
+{
+    QFETCH(QString, domain);
+    QFETCH(QString, lookalike);
+    StoreFixture f;
+    f.store->addDomain(lookalike);
+    f.store->addDomain(domain);
+    f.store->addDomain(domain); // found, not stored twice
+    f.store->addshoulu(runFor(codec::toCp936(domain), at(2020, 1, 1), 10));
+    f.store->addshoulu(runFor(codec::toCp936(lookalike), at(2020, 1, 1), 20));
+
+    RecordingDomainBox box;
+    f.store->loadDomain(box);
+    QCOMPARE(box.items, (QStringList{lookalike, domain}));
+    const QList<ShouluRow> history = f.store->dayHistory(domain);
+    QCOMPARE(history.size(), 1);
+    QCOMPARE(history[0].domain, domain);
+    QCOMPARE(history[0].baidu, 10);
+    QCOMPARE(f.store->chartRows(domain).size(), 1);
+    QCOMPARE(f.store->latestRows().size(), 2);
+}
+
+void TestResultStore::rowRoundTrip()
+{
+    StoreFixture f;
+    f.store->addDomain(QStringLiteral("中文.com"));
+    QueryRun run;
+    run.CurrentDomain = codec::toCp936(u" 中文.com\t");
+    run.QueryTime = at(2024, 2, 29, 23, 59, 58);
+    run.Result.baidu = -1;
+    run.Result.baidu1 = 0;
+    run.Result.baidu7 = 2147483647;
+    run.Result.baidu30 = 30;
+    run.Result.baidu360 = 360;
+    run.Result.baidudomain = -1;
+    run.Result.baiduindex = datetime::noSnapshot();
+    run.Result.baiduisfirst = true;
+    f.store->addshoulu(run);
+
+    const QList<ShouluRow> rows = f.store->latestRows();
+    QCOMPARE(rows.size(), 1);
+    const ShouluRow &row = rows[0];
+    QCOMPARE(row.domain, QStringLiteral("中文.com"));
+    QCOMPARE(row.baidu, -1);
+    QCOMPARE(row.baidu1, 0);
+    QCOMPARE(row.baidu7, 2147483647);
+    QCOMPARE(row.baidu30, 30);
+    QCOMPARE(row.baidu360, 360);
+    QCOMPARE(row.baidudomain, -1);
+    QCOMPARE(row.baiduindex, datetime::noSnapshot());
+    QCOMPARE(row.baiduisfirst, true);
+    QCOMPARE(row.yyyy, 2024);
+    QCOMPARE(row.mm, 2);
+    QCOMPARE(row.dd, 29);
+    QCOMPARE(row.searchtime, run.QueryTime);
+
+    // The zero date-time of a slot that never got an answer reads back too.
+    QueryRun fresh;
+    fresh.CurrentDomain = codec::toCp936(u"中");
+    fresh.QueryTime = at(2024, 3, 1);
+    f.store->addshoulu(fresh);
+    f.store->addDomain(QStringLiteral("中"));
+    QCOMPARE(f.store->dayHistory(QStringLiteral("中")).value(0).baiduindex, datetime::zero());
+}
+
+void TestResultStore::latestRowPerSavedDomain()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    f.store->addDomain("b.com");
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 1), 1));
+    f.store->addshoulu(runFor("b.com", at(2020, 1, 2), 2));
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 3), 3));
+    f.store->addshoulu(runFor("gone.com", at(2020, 1, 4), 4)); // not saved
+    // The latest row of a domain is its greatest id even when an older
+    // query time was stored after it.
+    f.store->addshoulu(runFor("b.com", at(2019, 1, 1), 5));
+    const QList<ShouluRow> rows = f.store->latestRows();
+    QCOMPARE(totalsOf(rows), (QList<int>{3, 5}));
+}
+
+void TestResultStore::latestOrderBreaksTiesByNewerId()
+{
+    StoreFixture f;
+    const QDateTime batch = at(2021, 5, 6, 7, 8, 9);
+    for (const char *d : {"a.com", "b.com", "c.com"}) {
+        f.store->addDomain(d);
+        f.store->addshoulu(runFor(d, batch, int(d[0])));
+    }
+    f.store->addDomain("d.com");
+    f.store->addshoulu(runFor("d.com", at(2021, 5, 6, 7, 8, 10), 1));
+    QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{1, 'c', 'b', 'a'}));
+}
+
+void TestResultStore::deleteHidesHistoryUntilReadded()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 1), 1));
+    f.store->DeleteDomain();
+    QVERIFY(f.store->latestRows().isEmpty());
+    QVERIFY(f.store->dayHistory("a.com").isEmpty());
+    QVERIFY(f.store->chartRows("a.com").isEmpty());
+    f.store->addDomain("A.COM");
+    QCOMPARE(f.store->latestRows().size(), 1);
+    QCOMPARE(f.store->dayHistory("a.com").size(), 1);
+    QCOMPARE(f.store->chartRows("a.com").size(), 1);
+}
+
+void TestResultStore::dayHistoryKeepsLastRowOfEachDay()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 9), 1));
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 18), 2));
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 2, 8), 3));
+    // Appended last on the 1st, though its time is earlier.
+    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 7), 4));
+    QCOMPARE(totalsOf(f.store->dayHistory("a.com")), (QList<int>{3, 4}));
+    QCOMPARE(totalsOf(f.store->chartRows("a.com")), (QList<int>{3, 4}));
+    QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{4}));
+    // Trimmed on store, not on lookup.
+    QVERIFY(f.store->dayHistory(" a.com").isEmpty());
+}
+
+void TestResultStore::queryTimeDecidesTheDay()
+{
+    // A batch started before midnight stores every row under its start day.
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    f.store->addDomain("b.com");
+    const QDateTime start = at(2020, 12, 31, 23, 59, 59);
+    f.store->addshoulu(runFor("a.com", start, 1));
+    f.store->addshoulu(runFor("b.com", start, 2));
+    for (const ShouluRow &row : f.store->latestRows()) {
+        QCOMPARE(row.yyyy, 2020);
+        QCOMPARE(row.mm, 12);
+        QCOMPARE(row.dd, 31);
+        QCOMPARE(row.searchtime, start);
+    }
+}
+
+void TestResultStore::chartKeepsThirtyNewestDays_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::newRow("31 days") << 31;
+    QTest::newRow("35 days") << 35;
+    QTest::newRow("5 days") << 5;
+}
+
+void TestResultStore::chartKeepsThirtyNewestDays()
+{
+    QFETCH(int, days);
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    const QDate first(2020, 1, 30);
+    for (int i = 0; i < days; ++i)
+        f.store->addshoulu(runFor("a.com", datetime::make(first.addDays(i), QTime(10, 0)), i));
+    const QList<ShouluRow> history = f.store->dayHistory("a.com");
+    const QList<ShouluRow> chart = f.store->chartRows("a.com");
+    QCOMPARE(history.size(), days);
+    QCOMPARE(chart.size(), qMin(days, 30));
+    QCOMPARE(chart.first().baidu, days - 1);
+    QCOMPARE(chart.last().baidu, days - chart.size());
+    QCOMPARE(chart, history.mid(0, chart.size()));
+}
+
+void TestResultStore::lettercaseIsIgnoredEverywhere()
+{
+    StoreFixture f;
+    f.store->addDomain("Mixed.com");
+    f.store->addshoulu(runFor("MIXED.COM", at(2020, 1, 1), 1));
+    f.store->addshoulu(runFor("mixed.com", at(2020, 1, 2), 2));
+    QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{2}));
+    QCOMPARE(totalsOf(f.store->dayHistory("mIxEd.CoM")), (QList<int>{2, 1}));
+}
+
+void TestResultStore::openFailuresLeaveFileAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"missing", "wrong key", "random bytes", "truncated", "plain sqlite",
+                             "no tables", "missing column", "empty file"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+void TestResultStore::openFailuresLeaveFileAlone()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("setting.dat");
+    auto makeWith = [&](const QByteArray &key, const char *sql) {
+        QFile(path).open(QIODevice::WriteOnly); // an empty file is a new database
+        SqlDatabase db(path);
+        if (!key.isEmpty())
+            db.setKey(key);
+        db.execute(sql);
+    };
+    if (kind == "wrong key") {
+        makeWith("another key", "create table domain(id, domain); create table x(y)");
+    } else if (kind == "random bytes") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray bytes(8192, Qt::Uninitialized);
+        for (char &c : bytes)
+            c = char(QRandomGenerator::global()->bounded(256));
+        file.write(bytes);
+    } else if (kind == "truncated") {
+        ResultStore::create(path);
+        {
+            ResultStore store(path);
+            for (int i = 0; i < 200; ++i)
+                store.addDomain(QString("domain%1.com").arg(i));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.size() > 2048);
+        file.resize(1500);
+    } else if (kind == "plain sqlite") {
+        makeWith({}, "create table domain(id INTEGER PRIMARY KEY AUTOINCREMENT, domain TEXT);"
+                     "create table shoulu(id, domain, baidu, baidu1, baidu7, baidu30, baidu360,"
+                     " baidudomain, baiduindex, baiduisfirst, yyyy, mm, dd, searchtime)");
+    } else if (kind == "no tables") {
+        makeWith(ResultStore::password(), "create table other(x)");
+    } else if (kind == "missing column") {
+        makeWith(ResultStore::password(),
+                 "create table domain(id, domain); create table shoulu(id, domain, baidu)");
+    } else if (kind == "empty file") {
+        QFile(path).open(QIODevice::WriteOnly);
+    }
+    const QByteArray before = digestOf(path);
+    QVERIFY_THROWS_EXCEPTION(StoreOpenError, ResultStore store(path));
+    QCOMPARE(digestOf(path), before);
+    QCOMPARE(QFile::exists(path), kind != "missing");
+}
+
+void TestResultStore::createRefusesExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("setting.dat");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    QVERIFY_THROWS_EXCEPTION(StoreError, ResultStore::create(path));
+    QCOMPARE(digestOf(path), QCryptographicHash::hash("keep me", QCryptographicHash::Sha256));
+}
+
+void TestResultStore::rolledBackSaveKeepsList()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    f.store->addDomain("b.com");
+    try {
+        ResultStore::Transaction save(*f.store);
+        f.store->DeleteDomain();
+        f.store->addDomain("c.com");
+        throw StoreError("disk full");
+    } catch (const StoreError &) {
+    }
+    RecordingDomainBox box;
+    f.store->loadDomain(box);
+    QCOMPARE(box.items, (QStringList{"a.com", "b.com"}));
+
+    {
+        ResultStore::Transaction save(*f.store);
+        f.store->DeleteDomain();
+        f.store->addDomain("c.com");
+        save.commit();
+    }
+    f.store->loadDomain(box);
+    QCOMPARE(box.items, (QStringList{"c.com"}));
+}
+
+void TestResultStore::engineErrorsCarryTheEngineMessage()
+{
+    StoreFixture f;
+    // A second connection holding the write lock makes every write fail.
+    SqlDatabase other(f.path());
+    other.setKey(ResultStore::password());
+    other.execute("begin exclusive");
+    try {
+        f.store->addDomain("a.com");
+        QFAIL("no error");
+    } catch (const StoreError &e) {
+        QVERIFY2(QByteArray(e.what()).contains("locked"), e.what());
+    }
+    other.execute("rollback");
+    f.store->addDomain("a.com");
+    QCOMPARE(f.store->dayHistory("a.com").size(), 0);
+}
+
+void TestResultStore::committedRowSurvivesKill()
+{
+    // A writer appends rows and reports each commit; it is killed at an
+    // arbitrary moment, and every reported row must be in the file.
+    StoreFixture f;
+    f.store.reset();
+    QProcess writer;
+    writer.start(QCoreApplication::applicationDirPath() + "/store_writer", {f.path()});
+    QVERIFY(writer.waitForStarted());
+    qint64 committed = 0;
+    while (committed < 40 && writer.waitForReadyRead(10000)) {
+        while (writer.canReadLine())
+            committed = writer.readLine().trimmed().toLongLong();
+    }
+    QVERIFY(committed >= 40);
+    writer.kill();
+    QVERIFY(writer.waitForFinished());
+    while (writer.canReadLine())
+        committed = qMax(committed, writer.readLine().trimmed().toLongLong());
+
+    ResultStore store(f.path());
+    QVERIFY(qint64(store.dayHistory("kill.com").size()) >= committed);
+}
+
+QTEST_GUILESS_MAIN(TestResultStore)
+#include "tst_resultstore.moc"
