@@ -10,6 +10,11 @@ cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVEXA_TESTS=
     -DTALVEXA_BENCH=OFF >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
+# The program only opens its database; make an empty one on first use.
+if [ ! -e setting.dat ]; then
+    "$build/tools/talvexa-create-store" setting.dat
+fi
+
 if [ ! -x "$build/app/talvexa" ]; then
     echo "Built the libraries; the program's window is not part of this version yet." >&2
     exit 1

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "FetchEvents.h"
+
+#include <QByteArray>
+#include <QObject>
+
+class THTTPGetThread;
+
+// Fetches one URL at a time on a worker thread of its own and reports the
+// body (OnDoneString) or a failure (OnError) on the main thread.
+class THTTPGet : public QObject
+{
+    Q_OBJECT
+public:
+    explicit THTTPGet(QObject *owner);
+    ~THTTPGet() override;
+
+    QByteArray AcceptTypes = "*/*";
+    QByteArray Agent = "Brannock HTTPGet";
+    bool BinaryData = false;
+    QByteArray URL;
+    bool UseCache = false;
+    QByteArray UserName;
+    QByteArray Password;
+    QByteArray PostQuery;
+    QByteArray Referer;
+    bool WaitThread = false;
+    TOnProgressEvent OnProgress;
+    TOnDoneStringEvent OnDoneString;
+    TNotifyEvent OnError;
+
+    // Starts a fetch of the current settings unless one is running.
+    void Fetch();
+    // Asks the running worker, if any, to stop; its fetch ends failed.
+    void Abort();
+
+    bool Succeeded() const { return m_succeeded; }
+    bool busy() const { return Worker != nullptr; }
+
+protected:
+    // Runs on the main thread when the worker ends.
+    void ThreadDone(THTTPGetThread *Sender);
+
+private:
+    THTTPGetThread *Worker = nullptr;
+    bool m_succeeded = false;
+};

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "FetchEvents.h"
+
+#include <QByteArray>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+
+// One HTTP request on a thread of its own. Created with a copy of the
+// component's settings, it starts at once, reports progress and its
+// completion on the main thread while it waits, and then releases itself.
+class THTTPGetThread final : public QThread
+{
+    Q_OBJECT
+public:
+    using Completion = std::function<void(THTTPGetThread *worker)>;
+
+    THTTPGetThread(QByteArray AcceptTypes, QByteArray Agent, QByteArray URL, QByteArray UserName,
+                   QByteArray Password, QByteArray PostQuery, QByteArray Referer, bool BinaryData,
+                   bool UseCache, TOnProgressEvent OnProgress, Completion onCompletion);
+    ~THTTPGetThread() override;
+
+    // Main thread: asks the worker to stop at its next check.
+    void requestTermination() { m_terminate.store(true); }
+    void clearSucceeded() { m_succeeded.store(false); }
+    // Main thread: the completion will reach nobody (its component is gone).
+    void detach() { m_onCompletion = nullptr; }
+
+    // Readable from the completion and progress handlers.
+    bool Succeeded() const { return m_succeeded.load(); }
+    const QByteArray &ResponseText() const { return m_responseText; }
+    int ContentLength() const { return m_contentLength; }
+    int BytesReceived() const { return m_bytesReceived; }
+
+    // Limits that keep a fetch from waiting forever; tests shorten them.
+    struct Timeouts
+    {
+        std::chrono::milliseconds connect{60000};
+        std::chrono::seconds stall{30}; // no byte arriving for this long fails
+    };
+    static void setTimeouts(const Timeouts &timeouts);
+
+    // Main thread, at shutdown: stops every live worker, delivers their
+    // completions to nobody and waits (processing events) until all are
+    // gone or the deadline passes. Returns whether all are gone.
+    static bool finishAll(std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    static int liveWorkers();
+
+protected:
+    void run() override;
+
+private:
+    friend struct CurlCallbacks;
+    void fetch();
+    // Runs on the main thread while the worker waits.
+    void onMainThread(const std::function<void()> &call);
+    bool terminationRequested() const { return m_terminate.load(); }
+    // Bytes of the body as they arrive; false stops the transfer.
+    bool receive(const char *data, std::size_t size);
+    bool checkContentLength();
+
+    const QByteArray m_acceptTypes, m_agent, m_url, m_userName, m_password, m_postQuery, m_referer;
+    const bool m_binaryData, m_useCache;
+    const TOnProgressEvent m_onProgress;
+    Completion m_onCompletion;
+
+    std::atomic<bool> m_terminate{false};
+    std::atomic<bool> m_succeeded{false};
+    QByteArray m_responseText;
+    int m_contentLength = 0;
+    int m_bytesReceived = 0;
+
+    // Worker-thread state of the transfer.
+    bool m_stopped = false;     // a check found the termination request, or an error
+    bool m_headersDone = false; // steps before the read loop have run
+    bool m_hasContentLength = false;
+    QByteArray m_contentLengthText;
+};

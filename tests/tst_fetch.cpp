@@ -1,0 +1,465 @@
+#include "THTTPGet.h"
+#include "THTTPGetThread.h"
+#include "Tmyhttpget.h"
+
+#include "LoopbackServer.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// What a component reported.
+struct Outcome
+{
+    int done = 0;
+    int errors = 0;
+    QByteArray body;
+    QList<QPair<int, int>> progress; // TotalSize, Readed
+    int events() const { return done + errors; }
+};
+
+void watch(THTTPGet &get, Outcome &outcome, bool withProgress = false)
+{
+    get.OnDoneString = [&outcome](QObject *, const QByteArray &result) {
+        ++outcome.done;
+        outcome.body = result;
+    };
+    get.OnError = [&outcome](QObject *) { ++outcome.errors; };
+    if (withProgress) {
+        get.OnProgress = [&outcome](QObject *, int total, int readed) {
+            outcome.progress.append({total, readed});
+        };
+    }
+}
+
+// Fetches once and waits for the event.
+Outcome fetch(const QByteArray &url, const std::function<void(THTTPGet &)> &setup = {})
+{
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome, true);
+    get.URL = url;
+    if (setup)
+        setup(get);
+    get.Fetch();
+    QElapsedTimer clock;
+    clock.start();
+    while (outcome.events() == 0 && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return outcome;
+}
+
+// A port nobody listens on.
+int closedPort()
+{
+    LoopbackServer server([](LoopbackServer::Connection &) {});
+    return server.port();
+}
+
+} // namespace
+
+class TestFetch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    void cleanup();
+    void cleanupTestCase()
+    {
+        QVERIFY(THTTPGetThread::finishAll());
+        curl_global_cleanup();
+    }
+
+    void outcomes_data();
+    void outcomes();
+    void requestAsSent();
+    void rawPathBytes();
+    void postBodyAndHeaders();
+    void emptyAgentAndReferer();
+    void credentialsWhenAsked();
+    void largeBodyInChunks();
+    void chunkedBodyHasNoLength();
+    void stalledResponseFails();
+    void proxyFromEnvironment();
+
+    void secondFetchIsIgnored();
+    void abortBeforeRunMakesNoTraffic();
+    void abortDuringFetch();
+    void fetchAgainAfterEvent();
+    void fetchFromHandlerIsRefused();
+    void urlChangedDuringFetch();
+    void destroyedDuringFetch();
+    void finishAllEndsBlockedWorkers();
+    void queryRequestCarriesDomainAndKind();
+};
+
+void TestFetch::cleanup()
+{
+    THTTPGetThread::setTimeouts({});
+    QTRY_COMPARE_WITH_TIMEOUT(THTTPGetThread::liveWorkers(), 0, 10000);
+}
+
+void TestFetch::outcomes_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("done");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("body") << "body" << 1 << QByteArray("<html>page</html>");
+    QTest::newRow("error status with body") << "404" << 1 << QByteArray("not here");
+    QTest::newRow("empty body") << "empty" << 0 << QByteArray();
+    QTest::newRow("one byte") << "one" << 1 << QByteArray("x");
+    QTest::newRow("reset mid-body") << "reset" << 1 << QByteArray(5000, 'r');
+    QTest::newRow("reset before body") << "reset0" << 0 << QByteArray();
+    QTest::newRow("length not a number") << "badlength" << 0 << QByteArray();
+    QTest::newRow("redirect") << "redirect" << 1 << QByteArray("moved here");
+    QTest::newRow("refused") << "refused" << 0 << QByteArray();
+}
+
+void TestFetch::outcomes()
+{
+    QFETCH(QString, script);
+    QFETCH(int, done);
+    QFETCH(QByteArray, body);
+    LoopbackServer server([&](LoopbackServer::Connection &c) {
+        if (script == "body")
+            c.respond("<html>page</html>");
+        else if (script == "404")
+            c.respond("not here", "404 Not Found");
+        else if (script == "empty")
+            c.respond("");
+        else if (script == "one")
+            c.respond("x");
+        else if (script == "reset") {
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(5000, 'r'));
+            c.stall(200ms);
+            c.reset();
+        } else if (script == "reset0")
+            c.reset();
+        else if (script == "badlength")
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: lots\r\nConnection: close\r\n\r\nbody");
+        else if (script == "redirect") {
+            if (c.request().requestLine.startsWith("GET /old"))
+                c.respond("see other", "302 Found", "Location: /new\r\n");
+            else
+                c.respond("moved here");
+        }
+    });
+    const QByteArray url = script == "refused"
+                               ? "http://127.0.0.1:" + QByteArray::number(closedPort()) + "/"
+                               : "http://" + server.address() + "/old";
+    const Outcome outcome = fetch(url);
+    QCOMPARE(outcome.events(), 1);
+    QCOMPARE(outcome.done, done);
+    QCOMPARE(outcome.body, body);
+}
+
+void TestFetch::requestAsSent()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("ok"); });
+    const Outcome outcome = fetch("http://" + server.address() + "/s?wd=site%3Aa.com");
+    QCOMPARE(outcome.done, 1);
+    const LoopbackServer::Request r = server.requests().value(0);
+    QCOMPARE(r.requestLine, QByteArray("GET /s?wd=site%3Aa.com HTTP/1.1"));
+    QCOMPARE(r.header("User-Agent"), QByteArray("Brannock HTTPGet"));
+    QCOMPARE(r.header("Accept"), QByteArray("*/*"));
+    QCOMPARE(r.header("Cache-Control"), QByteArray("no-cache"));
+    QCOMPARE(r.header("Pragma"), QByteArray("no-cache"));
+    QVERIFY(!r.hasHeader("Referer"));
+    QVERIFY(!r.hasHeader("Authorization"));
+
+    // With the cache allowed, nothing asks for a fresh answer.
+    fetch("http://" + server.address() + "/", [](THTTPGet &g) { g.UseCache = true; });
+    QVERIFY(!server.requests().value(1).hasHeader("Cache-Control"));
+    QVERIFY(!server.requests().value(1).hasHeader("Pragma"));
+}
+
+void TestFetch::rawPathBytes()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("ok"); });
+    fetch("http://" + server.address() + "/s?wd=\xD6\xD0\xCE\xC4&a%b c\t#d");
+    QCOMPARE(server.requests().value(0).requestLine,
+             QByteArray("GET /s?wd=\xD6\xD0\xCE\xC4&a%b%20c%09%23d HTTP/1.1"));
+}
+
+void TestFetch::postBodyAndHeaders()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("posted"); });
+    const Outcome outcome = fetch("http://" + server.address() + "/form",
+                                  [](THTTPGet &g) { g.PostQuery = "a=1&b=%E4"; });
+    QCOMPARE(outcome.body, QByteArray("posted"));
+    const LoopbackServer::Request r = server.requests().value(0);
+    QCOMPARE(r.requestLine, QByteArray("POST /form HTTP/1.1"));
+    QCOMPARE(r.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    QCOMPARE(r.body, QByteArray("a=1&b=%E4"));
+}
+
+void TestFetch::emptyAgentAndReferer()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("ok"); });
+    fetch("http://" + server.address() + "/", [](THTTPGet &g) {
+        g.Agent.clear();
+        g.Referer = "http://from.example/";
+        g.AcceptTypes = "text/html";
+    });
+    const LoopbackServer::Request r = server.requests().value(0);
+    QVERIFY(!r.hasHeader("User-Agent"));
+    QCOMPARE(r.header("Referer"), QByteArray("http://from.example/"));
+    QCOMPARE(r.header("Accept"), QByteArray("text/html"));
+}
+
+void TestFetch::credentialsWhenAsked()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        if (c.request().hasHeader("Authorization"))
+            c.respond("welcome");
+        else
+            c.respond("who?", "401 Unauthorized", "WWW-Authenticate: Basic realm=\"x\"\r\n");
+    });
+    const Outcome outcome = fetch("http://" + server.address() + "/", [](THTTPGet &g) {
+        g.UserName = "user";
+        g.Password = "secret";
+    });
+    QCOMPARE(outcome.body, QByteArray("welcome"));
+    QCOMPARE(server.requests().last().header("Authorization"),
+             "Basic " + QByteArray("user:secret").toBase64());
+}
+
+void TestFetch::largeBodyInChunks()
+{
+    QByteArray big(300 * 1024 + 7, Qt::Uninitialized);
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char('a' + i % 26);
+    LoopbackServer server([&](LoopbackServer::Connection &c) { c.respond(big); });
+    const Outcome outcome = fetch("http://" + server.address() + "/");
+    QCOMPARE(outcome.body, big);
+    QVERIFY(!outcome.progress.isEmpty());
+    int previous = 0;
+    for (const auto &[total, readed] : outcome.progress) {
+        QCOMPARE(total, int(big.size()));
+        QVERIFY(readed > previous);
+        QVERIFY2(readed - previous <= 1025, qPrintable(QString::number(readed - previous)));
+        previous = readed;
+    }
+    QCOMPARE(previous, int(big.size()));
+}
+
+void TestFetch::chunkedBodyHasNoLength()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+               "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n");
+    });
+    const Outcome outcome = fetch("http://" + server.address() + "/");
+    QCOMPARE(outcome.body, QByteArray("hello world"));
+    for (const auto &[total, readed] : outcome.progress)
+        QCOMPARE(total, 0);
+}
+
+void TestFetch::stalledResponseFails()
+{
+    THTTPGetThread::setTimeouts({2000ms, 1s});
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        if (c.request().requestLine.contains("/partial"))
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789");
+        c.stall(30s);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome silent = fetch("http://" + server.address() + "/silent");
+    QCOMPARE(silent.errors, 1);
+    // Bytes that came before the stall make the fetch a success.
+    const Outcome partial = fetch("http://" + server.address() + "/partial");
+    QCOMPARE(partial.body, QByteArray("0123456789"));
+    QVERIFY(clock.elapsed() < 15000);
+}
+
+void TestFetch::proxyFromEnvironment()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("from proxy"); });
+    qputenv("http_proxy", "http://" + server.address());
+    qunsetenv("no_proxy");
+    qunsetenv("NO_PROXY");
+    const Outcome outcome = fetch("http://www.baidu.com.invalid/s?wd=\xD6\xD0");
+    qunsetenv("http_proxy");
+    QCOMPARE(outcome.body, QByteArray("from proxy"));
+    QCOMPARE(server.requests().value(0).requestLine,
+             QByteArray("GET http://www.baidu.com.invalid/s?wd=\xD6\xD0 HTTP/1.1"));
+}
+
+void TestFetch::secondFetchIsIgnored()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.stall(300ms);
+        c.respond("once");
+    });
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome);
+    get.URL = "http://" + server.address() + "/";
+    get.Fetch();
+    get.Fetch();
+    QTRY_COMPARE(outcome.events(), 1);
+    QTest::qWait(300);
+    QCOMPARE(outcome.events(), 1);
+    QCOMPARE(server.connections(), 1);
+}
+
+void TestFetch::abortBeforeRunMakesNoTraffic()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("no"); });
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome);
+    get.URL = "http://" + server.address() + "/";
+    get.Fetch();
+    get.Abort();
+    QTRY_COMPARE(outcome.events(), 1);
+    QCOMPARE(outcome.errors, 1);
+    QTest::qWait(100);
+    QCOMPARE(server.connections(), 0);
+    get.Abort(); // idle: nothing happens
+    QTest::qWait(50);
+    QCOMPARE(outcome.events(), 1);
+}
+
+void TestFetch::abortDuringFetch()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nabc");
+        c.stall(30s);
+    });
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome);
+    get.URL = "http://" + server.address() + "/";
+    get.Fetch();
+    QTRY_COMPARE(server.connections(), 1);
+    QTest::qWait(200);
+    QElapsedTimer clock;
+    clock.start();
+    get.Abort();
+    QTRY_COMPARE_WITH_TIMEOUT(outcome.events(), 1, 5000);
+    QCOMPARE(outcome.errors, 1); // the bytes so far do not count after an abort
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestFetch::fetchAgainAfterEvent()
+{
+    int served = 0;
+    LoopbackServer server([&](LoopbackServer::Connection &c) {
+        c.respond("answer " + QByteArray::number(++served));
+    });
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome);
+    get.URL = "http://" + server.address() + "/";
+    get.Fetch();
+    QTRY_COMPARE(outcome.events(), 1);
+    get.Fetch();
+    QTRY_COMPARE(outcome.events(), 2);
+    QCOMPARE(outcome.body, QByteArray("answer 2"));
+}
+
+void TestFetch::fetchFromHandlerIsRefused()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("x"); });
+    THTTPGet get(nullptr);
+    int events = 0;
+    get.OnDoneString = [&](QObject *sender, const QByteArray &) {
+        ++events;
+        static_cast<THTTPGet *>(sender)->Fetch();
+    };
+    get.URL = "http://" + server.address() + "/";
+    get.Fetch();
+    QTRY_COMPARE(events, 1);
+    QTest::qWait(200);
+    QCOMPARE(events, 1);
+    QCOMPARE(server.connections(), 1);
+}
+
+void TestFetch::urlChangedDuringFetch()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.stall(100ms);
+        c.respond("x");
+    });
+    THTTPGet get(nullptr);
+    Outcome outcome;
+    watch(get, outcome);
+    get.URL = "http://" + server.address() + "/first";
+    get.Fetch();
+    get.URL = "http://" + server.address() + "/second";
+    QTRY_COMPARE(outcome.events(), 1);
+    QCOMPARE(server.requests().value(0).requestLine, QByteArray("GET /first HTTP/1.1"));
+}
+
+void TestFetch::destroyedDuringFetch()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.stall(30s); });
+    int events = 0;
+    {
+        QObject owner;
+        auto *get = new THTTPGet(&owner);
+        get->OnError = [&events](QObject *) { ++events; };
+        get->OnDoneString = [&events](QObject *, const QByteArray &) { ++events; };
+        get->URL = "http://" + server.address() + "/";
+        get->Fetch();
+        QTRY_COMPARE(server.connections(), 1);
+    } // the owner releases the component while its worker waits
+    QTRY_COMPARE_WITH_TIMEOUT(THTTPGetThread::liveWorkers(), 0, 5000);
+    QCOMPARE(events, 0);
+}
+
+void TestFetch::finishAllEndsBlockedWorkers()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        for (int i = 0; i < 100; ++i) {
+            c.send(QByteArray(1000, 'z'));
+            c.stall(20ms);
+        }
+    });
+    QObject owner;
+    int progressCalls = 0;
+    for (int i = 0; i < 7; ++i) {
+        auto *get = new THTTPGet(&owner);
+        // Progress handlers make the workers wait for the main thread.
+        get->OnProgress = [&progressCalls](QObject *, int, int) { ++progressCalls; };
+        get->URL = "http://" + server.address() + "/";
+        get->Fetch();
+    }
+    QTRY_VERIFY(progressCalls > 7);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(THTTPGetThread::finishAll(5s));
+    QVERIFY(clock.elapsed() < 3000);
+}
+
+void TestFetch::queryRequestCarriesDomainAndKind()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) { c.respond("page"); });
+    Tmyhttpget request(nullptr);
+    request.Domain = "a.com";
+    request.Kind = 5;
+    QByteArray domain;
+    int kind = -1;
+    request.OnDoneString = [&](QObject *sender, const QByteArray &) {
+        auto *r = static_cast<Tmyhttpget *>(sender);
+        domain = r->Domain;
+        kind = r->Kind;
+    };
+    request.URL = "http://" + server.address() + "/";
+    request.Fetch();
+    QTRY_COMPARE(kind, 5);
+    QCOMPARE(domain, QByteArray("a.com"));
+}
+
+QTEST_GUILESS_MAIN(TestFetch)
+#include "tst_fetch.moc"
