@@ -104,6 +104,19 @@ void BM_chartRows(benchmark::State &state)
     }
 }
 
+// The same domain again and again, as the shell comparison runs it.
+void BM_dayHistory_sameDomain(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store().dayHistory(domainName(4242)).data());
+}
+
+void BM_chartRows_sameDomain(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store().chartRows(domainName(4242)).data());
+}
+
 // One appended row with its own commit (synced to disk). The domain is not
 // saved, so the other statements' results stay the same.
 void BM_addshoulu(benchmark::State &state)
@@ -129,6 +142,8 @@ void BM_fileSizePerRow(benchmark::State &state)
 BENCHMARK(BM_latestRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_dayHistory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_chartRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_dayHistory_sameDomain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_chartRows_sameDomain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_addshoulu)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_fileSizePerRow)->Iterations(1);
 

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -111,8 +112,8 @@ public:
         ::shutdown(m_listen, SHUT_RDWR);
         ::close(m_listen);
         m_acceptor.join();
-        for (std::thread &t : m_connections)
-            t.join();
+        for (Worker &w : m_connections)
+            w.thread.join();
     }
 
     int port() const { return m_port; }
@@ -146,25 +147,47 @@ private:
                 ::close(fd);
                 return;
             }
-            m_connections.emplace_back([this, fd] {
-                Connection connection(*this, fd);
-                if (connection.readRequest()) {
-                    {
-                        std::lock_guard lock(m_mutex);
-                        m_requests.append(connection.request());
-                    }
-                    m_handler(connection);
+            // Threads of connections that have ended are joined as new ones come.
+            for (auto it = m_connections.begin(); it != m_connections.end();) {
+                if (it->done->load()) {
+                    it->thread.join();
+                    it = m_connections.erase(it);
+                } else {
+                    ++it;
                 }
-                ::close(fd);
-            });
+            }
+            auto done = std::make_shared<std::atomic<bool>>(false);
+            m_connections.push_back({std::thread([this, fd, done] {
+                                         serve(fd);
+                                         done->store(true);
+                                     }),
+                                     done});
         }
+    }
+
+    void serve(int fd)
+    {
+        Connection connection(*this, fd);
+        if (connection.readRequest()) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_requests.append(connection.request());
+            }
+            m_handler(connection);
+        }
+        ::close(fd);
     }
 
     Handler m_handler;
     int m_listen = -1;
     int m_port = 0;
     std::thread m_acceptor;
-    std::vector<std::thread> m_connections;
+    struct Worker
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Worker> m_connections;
     mutable std::mutex m_mutex;
     std::condition_variable m_stopped;
     bool m_stopping = false;
