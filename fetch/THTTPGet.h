@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 
 class THTTPGetThread;
 
@@ -36,13 +37,15 @@ public:
     void Abort();
 
     bool Succeeded() const { return m_succeeded; }
-    bool busy() const { return Worker != nullptr; }
+    bool busy() const { return !Worker.isNull(); }
 
 protected:
     // Runs on the main thread when the worker ends.
     void ThreadDone(THTTPGetThread *Sender);
 
 private:
-    THTTPGetThread *Worker = nullptr;
+    // Cleared by ThreadDone; also by the worker's release when its
+    // completion was never delivered (program shutdown).
+    QPointer<THTTPGetThread> Worker;
     bool m_succeeded = false;
 };

@@ -440,6 +440,9 @@ void TestFetch::finishAllEndsBlockedWorkers()
     clock.start();
     QVERIFY(THTTPGetThread::finishAll(5s));
     QVERIFY(clock.elapsed() < 3000);
+    // The components outlive their workers and can be released afterwards.
+    for (THTTPGet *get : owner.findChildren<THTTPGet *>())
+        QVERIFY(!get->busy());
 }
 
 void TestFetch::queryRequestCarriesDomainAndKind()
