@@ -10,6 +10,7 @@
 
 #include <limits>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -159,7 +160,23 @@ bool THTTPGetThread::finishAll(std::chrono::milliseconds deadline)
 
 void THTTPGetThread::onMainThread(const std::function<void()> &call)
 {
-    QMetaObject::invokeMethod(this, call, Qt::BlockingQueuedConnection);
+    // A blocking hand-over whose ordering is the worker's own lock: the main
+    // thread takes it (so it sees everything the worker wrote) before it
+    // runs the call, and gives it back with `done` set.
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    std::unique_lock held(lock);
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            std::unique_lock mainHeld(lock);
+            call();
+            done = true;
+            finished.notify_one();
+        },
+        Qt::QueuedConnection);
+    finished.wait(held, [&] { return done; });
 }
 
 void THTTPGetThread::run()

@@ -1,0 +1,344 @@
+#include "TForm1.h"
+
+#include "BannerPane.h"
+#include "ComboDomainBox.h"
+#include "ResultStore.h"
+#include "ResultsModel.h"
+#include "TForm2.h"
+#include "Toolkit.h"
+#include "TrendChart.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *makeButton(const QString &caption, QWidget *parent, QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setGeometry(geometry);
+    button->setFocusPolicy(Qt::NoFocus); // buttons never take the keyboard focus
+    return button;
+}
+
+QLabel *makeLabel(const QString &text, QWidget *parent, QPoint at)
+{
+    auto *label = new QLabel(text, parent);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+const char *const CheckCaptions[7] = {"总收录",   "昨日收录", "一周收录", "一月收录",
+                                      "一年收录", "百度外链", "首页位置"};
+const int CheckLefts[7] = {21, 85, 165, 237, 317, 397, 477};
+const int CheckWidths[7] = {76, 84, 76, 84, 76, 76, 76};
+const int ColumnWidths[ResultsModel::ColumnCount] = {50, 0, 65, 60, 60, 60, 60, 60, 60, 65, 100};
+
+} // namespace
+
+QUrl TForm1::bannerAddress()
+{
+    return QUrl(QStringLiteral("http://") + QLatin1String(MakerHost) +
+                QStringLiteral("/softad/Shoulu.html?baidu"));
+}
+
+TForm1::TForm1() : TForm1(Options{}) {}
+
+TForm1::TForm1(Options options) : m_options(std::move(options))
+{
+    setWindowTitle(QStringLiteral("OrvaneTalvexaV1.0"));
+    resize(802, 665);
+
+    buildTopPanel();
+    WebBrowser1 = new BannerPane(this);
+
+    lv1Rows = new ResultsModel(this);
+    lv1 = new QTableView(this);
+    lv1->setModel(lv1Rows);
+    lv1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv1->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv1->setWordWrap(false);
+    lv1->setShowGrid(false); // switched on by FormCreate
+    lv1->verticalHeader()->hide();
+    lv1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lv1->verticalHeader()->setDefaultSectionSize(22);
+    lv1->verticalHeader()->setMinimumSectionSize(20);
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        if (ColumnWidths[c] > 0)
+            lv1->horizontalHeader()->resizeSection(c, ColumnWidths[c]);
+    }
+    lv1->horizontalHeader()->setSectionResizeMode(ResultsModel::Domain, QHeaderView::Stretch);
+    lv1->horizontalHeader()->setHighlightSections(false);
+    connect(lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            toolkit::handler([this](const QItemSelection &selected,
+                                    const QItemSelection &deselected) {
+                // One notification per row, the row that lost the selection first.
+                for (const QModelIndex &index : deselected.indexes()) {
+                    if (index.column() == 0)
+                        lv1SelectItem(index.row(), false);
+                }
+                for (const QModelIndex &index : selected.indexes()) {
+                    if (index.column() == 0)
+                        lv1SelectItem(index.row(), true);
+                }
+            }));
+
+    bskng1 = new QProgressBar(this);
+    bskng1->setRange(0, 100);
+    bskng1->setValue(0);
+    bskng1->setTextVisible(false);
+    bskng1->setFixedHeight(20);
+
+    buildChartArea();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, toolkit::handler([this] { Timer1Timer(); }));
+
+    connect(WebBrowser1, &BannerPane::documentComplete, this,
+            toolkit::handler([this] { WebBrowser1DocumentComplete(); }));
+
+    // Five bands; only the list takes up a change of the window's height.
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bspanel1);
+    layout->addWidget(WebBrowser1);
+    layout->addWidget(lv1, 1);
+    layout->addWidget(bskng1);
+    layout->addWidget(chartArea);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildTopPanel()
+{
+    bspanel1 = new QFrame(this);
+    bspanel1->setObjectName(QStringLiteral("bspanel1"));
+    bspanel1->setFrameShape(QFrame::StyledPanel);
+    bspanel1->setFixedHeight(57);
+
+    lbl1 = makeLabel(QStringLiteral("选择/输入域名"), bspanel1, {19, 15});
+    cbb1 = new QComboBox(bspanel1);
+    cbb1->setEditable(true);
+    cbb1->setInsertPolicy(QComboBox::NoInsert);
+    cbb1->setMaxVisibleItems(8);
+    cbb1->setGeometry(104, 11, 273, 20);
+    cbb1->completer()->setCompletionMode(QCompleter::InlineCompletion);
+    cbb1->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+
+    bsSkinXFormButton1 = makeButton(QStringLiteral("查询"), bspanel1, {384, 10, 73, 22});
+    bsSkinXFormButton2 = makeButton(QStringLiteral("批量查询"), bspanel1, {464, 10, 73, 22});
+    bsSkinXFormButton3 = makeButton(QStringLiteral("历史记录"), bspanel1, {544, 10, 73, 22});
+    btn2 = makeButton(QStringLiteral("域名列表"), bspanel1, {624, 10, 81, 21});
+    connect(bsSkinXFormButton1, &QPushButton::clicked, this,
+            toolkit::handler([this](bool) { bsSkinXFormButton1Click(); }));
+    connect(bsSkinXFormButton2, &QPushButton::clicked, this,
+            toolkit::handler([this](bool) { bsSkinXFormButton2Click(); }));
+    connect(bsSkinXFormButton3, &QPushButton::clicked, this,
+            toolkit::handler([this](bool) { bsSkinXFormButton3Click(); }));
+    connect(btn2, &QPushButton::clicked, this, toolkit::handler([this](bool) { btn2Click(); }));
+
+    bsSkinStdLabel3 = makeLabel(QStringLiteral("延时"), bspanel1, {716, 14});
+    bsSkinSpinEdit1 = new QSpinBox(bspanel1);
+    bsSkinSpinEdit1->setGeometry(744, 10, 35, 20);
+    bsSkinSpinEdit1->setRange(1, 60);
+    bsSkinSpinEdit1->setValue(2);
+    bsSkinSpinEdit1->setSingleStep(1);
+    bsSkinSpinEdit1->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    // A typed value outside 1..60 is brought to the nearer bound.
+    bsSkinSpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    bsSkinStdLabel2 = makeLabel(QStringLiteral("秒"), bspanel1, {782, 14});
+
+    lbl2 = new QLabel(QStringLiteral("注意：www.example.com和example.com查询结果不同，"
+                                     "请不要输入http://和\"/\",\"\\\"。"),
+                      bspanel1);
+    lbl2->setGeometry(104, 36, 377, 16);
+    lbl2->setStyleSheet(QStringLiteral("color: #8a4b08;"));
+}
+
+void TForm1::buildChartArea()
+{
+    chartArea = new QWidget(this);
+    chartArea->setFixedHeight(261);
+
+    bsSkinPanel1 = new QFrame(chartArea);
+    bsSkinPanel1->setFixedHeight(29);
+    for (int i = 0; i < 7; ++i) {
+        auto *box = new QCheckBox(QString::fromUtf8(CheckCaptions[i]), bsSkinPanel1);
+        box->setObjectName(QStringLiteral("bsSkinCheckRadioBox%1").arg(i + 1));
+        box->setGeometry(CheckLefts[i], 3, CheckWidths[i], 25);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setChecked(i == 0);
+        box->setVisible(i != 6);
+        connect(box, &QCheckBox::clicked, this,
+                toolkit::handler([this](bool) { bsSkinCheckRadioBox1Click(); }));
+        bsSkinCheckRadioBox[i] = box;
+    }
+
+    Chart1 = new TrendChart(chartArea);
+
+    bsSkinStatusBar1 = new QFrame(chartArea);
+    bsSkinStatusBar1->setFixedHeight(21);
+    auto *statusLayout = new QHBoxLayout(bsSkinStatusBar1);
+    statusLayout->setContentsMargins(0, 0, 0, 0);
+    statusLayout->setSpacing(0);
+    bsSkinStatusPanel1 = new QLabel(bsSkinStatusBar1);
+    bsSkinStatusPanel1->setFixedWidth(561);
+    bsSkinStatusPanel2 = new QLabel(
+        QStringLiteral("Talvexa 站点收录查询 · Orvane 出品 · http://") + QLatin1String(MakerHost),
+        bsSkinStatusBar1);
+    bsSkinStatusPanel2->setFixedWidth(384);
+    for (QLabel *panel : {bsSkinStatusPanel1, bsSkinStatusPanel2}) {
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        statusLayout->addWidget(panel);
+    }
+    statusLayout->addStretch(1);
+
+    auto *layout = new QVBoxLayout(chartArea);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bsSkinPanel1);
+    layout->addWidget(Chart1, 1);
+    layout->addWidget(bsSkinStatusBar1);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!m_centred && screen()) {
+        m_centred = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
+}
+
+ResultStore &TForm1::store()
+{
+    if (!m_store)
+        throw StoreError("the store is not open");
+    return *m_store;
+}
+
+bool TForm1::FormCreate()
+{
+    try {
+        m_store = std::make_unique<ResultStore>(m_options.storePath);
+    } catch (const StoreOpenError &) {
+        // Nothing else can work without the store: tell the user and end,
+        // leaving the file as it is.
+        toolkit::showMessage(QStringLiteral("文件不完整"));
+        return false;
+    }
+    ComboDomainBox box(*cbb1);
+    m_store->loadDomain(box);
+    Urls.emplace();
+    lv1->setShowGrid(true);
+    if (m_options.bannerUrl.isValid())
+        WebBrowser1->load(m_options.bannerUrl);
+    return true;
+}
+
+void TForm1::LoadShoulu(const QString &d)
+{
+    try {
+        lv1Rows->clear();
+    } catch (...) {
+        toolkit::showMessage(QStringLiteral("清空出错"));
+    }
+    QList<ShouluRow> rows = d.isEmpty() ? store().latestRows() : store().dayHistory(d);
+    if (rows.isEmpty())
+        return;
+    Chart1->clearPoints();
+    lv1Rows->setRows(std::move(rows));
+    if (!d.isEmpty())
+        updateChat(d);
+}
+
+void TForm1::updateChat(const QString &d)
+{
+    if (d.isEmpty())
+        return;
+    try {
+        const QList<ShouluRow> rows = store().chartRows(d);
+        if (!rows.isEmpty()) {
+            Chart1->clearPoints();
+            // Oldest day first, at x = 0.
+            int i = 0;
+            for (auto it = rows.crbegin(); it != rows.crend(); ++it)
+                Chart1->appendPoint(i++, *it);
+            Chart1->fitAxes();
+        }
+        Chart1->setTitleDomain(d);
+        updateChatline();
+    } catch (...) {
+        // The chart is a view: a failure to refresh it is not reported.
+    }
+}
+
+void TForm1::updateChatline()
+{
+    for (int p = 0; p < TrendChart::SeriesCount; ++p) {
+        try {
+            Chart1->setSeriesActive(p, bsSkinCheckRadioBox[p]->isChecked());
+        } catch (...) {
+        }
+    }
+}
+
+void TForm1::bsSkinXFormButton1Click()
+{
+    // The single query comes with the query runs.
+}
+
+void TForm1::bsSkinXFormButton2Click()
+{
+    // The batch comes with the query runs.
+}
+
+void TForm1::Timer1Timer() {}
+
+void TForm1::bsSkinXFormButton3Click()
+{
+    LoadShoulu(cbb1->currentText());
+}
+
+void TForm1::btn2Click()
+{
+    if (Form2)
+        Form2->exec();
+}
+
+void TForm1::lv1SelectItem(int row, bool)
+{
+    if (row >= 0 && row < lv1Rows->rows().size())
+        updateChat(lv1Rows->rows()[row].domain);
+}
+
+void TForm1::bsSkinCheckRadioBox1Click()
+{
+    updateChatline();
+}
+
+void TForm1::WebBrowser1DocumentComplete()
+{
+    WebBrowser1->applyFlushLayout();
+}

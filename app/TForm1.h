@@ -1,0 +1,107 @@
+#pragma once
+
+#include "QueryRun.h"
+#include "QueryUrls.h"
+
+#include <QUrl>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class BannerPane;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QTimer;
+class ResultStore;
+class ResultsModel;
+class TForm2;
+class TrendChart;
+
+// The main window: the query controls, the banner, the results list, the
+// progress gauge and the trend chart with its status bar.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr const char *MakerHost = "www.orvane.example";
+    static QUrl bannerAddress();
+
+    struct Options
+    {
+        QString storePath = QStringLiteral("setting.dat");
+        QUrl bannerUrl = bannerAddress();
+    };
+
+    TForm1();
+    explicit TForm1(Options options);
+    ~TForm1() override;
+
+    // Opens the store, fills the domain box, builds the URL list, shows the
+    // grid and starts the banner. False when the store cannot be opened:
+    // the user has been told ("文件不完整") and the program must end.
+    bool FormCreate();
+
+    // Controls, by the names the window has always had.
+    QFrame *bspanel1 = nullptr;
+    QLabel *lbl1 = nullptr;
+    QComboBox *cbb1 = nullptr;
+    QPushButton *bsSkinXFormButton1 = nullptr;
+    QPushButton *bsSkinXFormButton2 = nullptr;
+    QPushButton *bsSkinXFormButton3 = nullptr;
+    QPushButton *btn2 = nullptr;
+    QLabel *bsSkinStdLabel3 = nullptr;
+    QSpinBox *bsSkinSpinEdit1 = nullptr;
+    QLabel *bsSkinStdLabel2 = nullptr;
+    QLabel *lbl2 = nullptr;
+    BannerPane *WebBrowser1 = nullptr;
+    QTableView *lv1 = nullptr;
+    ResultsModel *lv1Rows = nullptr;
+    QProgressBar *bskng1 = nullptr;
+    QWidget *chartArea = nullptr;
+    QFrame *bsSkinPanel1 = nullptr;
+    std::array<QCheckBox *, 7> bsSkinCheckRadioBox{};
+    TrendChart *Chart1 = nullptr;
+    QFrame *bsSkinStatusBar1 = nullptr;
+    QLabel *bsSkinStatusPanel1 = nullptr;
+    QLabel *bsSkinStatusPanel2 = nullptr;
+    QTimer *Timer1 = nullptr;
+    TForm2 *Form2 = nullptr;
+
+    ResultStore &store();
+    std::optional<QueryUrls> Urls;
+    QueryRun Run;
+
+    // Views.
+    void LoadShoulu(const QString &d);
+    void updateChat(const QString &d);
+    void updateChatline();
+
+    // Handlers.
+    void bsSkinXFormButton1Click();
+    void bsSkinXFormButton2Click();
+    void bsSkinXFormButton3Click();
+    void btn2Click();
+    void lv1SelectItem(int row, bool selected);
+    void bsSkinCheckRadioBox1Click();
+    void Timer1Timer();
+    void WebBrowser1DocumentComplete();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildTopPanel();
+    void buildChartArea();
+
+    Options m_options;
+    std::unique_ptr<ResultStore> m_store;
+    bool m_centred = false;
+};

@@ -1,0 +1,95 @@
+#include "ResultsModel.h"
+
+namespace {
+const char *const Captions[ResultsModel::ColumnCount] = {
+    "序号", "域名", "查询日期", "总收录", "昨日收录", "一周收录",
+    "一月收录", "一年收录", "百度外链", "快照日期", "Site首页第一?",
+};
+} // namespace
+
+void ResultsModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void ResultsModel::setRows(QList<ShouluRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int ResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString ResultsModel::dateText(const QDateTime &value)
+{
+    return value.date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString ResultsModel::cellText(const ShouluRow &row, int number, int column)
+{
+    switch (column) {
+    case Number:
+        return QString::number(number);
+    case Domain:
+        return row.domain;
+    case QueryDate:
+        return dateText(row.searchtime);
+    case Total:
+        return QString::number(row.baidu);
+    case Day:
+        return QString::number(row.baidu1);
+    case Week:
+        return QString::number(row.baidu7);
+    case Month:
+        return QString::number(row.baidu30);
+    case Year:
+        return QString::number(row.baidu360);
+    case Backlinks:
+        return QString::number(row.baidudomain);
+    case Snapshot: {
+        // The time only when it is not midnight.
+        const QTime t = row.baiduindex.time();
+        if (t == QTime(0, 0))
+            return dateText(row.baiduindex);
+        return dateText(row.baiduindex) + ' ' + t.toString(QStringLiteral("HH:mm:ss"));
+    }
+    case HomeFirst:
+        return row.baiduisfirst ? QStringLiteral("是") : QStringLiteral("否");
+    default:
+        return {};
+    }
+}
+
+QVariant ResultsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return cellText(m_rows[index.row()], index.row() + 1, index.column());
+    if (role == Qt::TextAlignmentRole)
+        return int((index.column() == Number ? Qt::AlignLeft : Qt::AlignHCenter) |
+                   Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(Captions[section]);
+    if (role == Qt::TextAlignmentRole)
+        return int((section == Number ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+    return {};
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ShouluRow.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+// The rows of the results list: the latest row of every domain, or one
+// domain's daily history, in the order the store gave them.
+class ResultsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column {
+        Number,
+        Domain,
+        QueryDate,
+        Total,
+        Day,
+        Week,
+        Month,
+        Year,
+        Backlinks,
+        Snapshot,
+        HomeFirst,
+        ColumnCount
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void clear();
+    void setRows(QList<ShouluRow> rows);
+    const QList<ShouluRow> &rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The text of a cell, as the list shows it.
+    static QString cellText(const ShouluRow &row, int number, int column);
+    // A date in the short date form, 2008-09-05.
+    static QString dateText(const QDateTime &value);
+
+private:
+    QList<ShouluRow> m_rows;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+// The layer over the widget toolkit: the application title, the system's
+// message boxes, and the default report of a failure that escapes a
+// handler.
+namespace toolkit {
+
+inline const QString ApplicationTitle = QStringLiteral("Talvexa");
+
+// A plain message box with an OK button, captioned with the application
+// title. Tests replace what shows it.
+void showMessage(const QString &text);
+using MessageSink = std::function<void(const QString &text)>;
+// Replaces the message box (an empty sink restores it); returns the old one.
+MessageSink setMessageSink(MessageSink sink);
+
+// The failure's own text, as the default error box shows it.
+QString failureText(const std::exception_ptr &failure);
+
+// Runs a handler; a failure that escapes it is shown in the default error
+// box and goes no further, so that nothing unwinds through the event loop.
+template <typename F> void guarded(F &&handler)
+{
+    try {
+        std::forward<F>(handler)();
+    } catch (...) {
+        showMessage(failureText(std::current_exception()));
+    }
+}
+
+// Wraps a handler for connecting to a signal; a handler that takes none of
+// the signal's arguments is called without them.
+template <typename F> auto handler(F f)
+{
+    return [f = std::move(f)](auto &&...args) {
+        guarded([&] {
+            if constexpr (std::is_invocable_v<const F &, decltype(args)...>)
+                f(args...);
+            else
+                f();
+        });
+    };
+}
+
+// The application object: catches at event dispatch whatever a handler
+// let through.
+class TApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+} // namespace toolkit

@@ -1,0 +1,134 @@
+#include "TrendChart.h"
+
+#include <QCategoryAxis>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <limits>
+
+namespace {
+
+struct SeriesLook
+{
+    const char *title;
+    QRgb colour;
+    int width;
+    bool active;
+};
+
+const SeriesLook Looks[TrendChart::SeriesCount] = {
+    {"总收录", 0x0000FF, 2, true},   {"昨日收录", 0xFF0000, 2, true},
+    {"一周收录", 0x00FFFF, 2, true}, {"一月收录", 0x00FF40, 1, true},
+    {"一年收录", 0xFFFF00, 1, true}, {"百度外链", 0xFF00FF, 1, true},
+    {"首页位置", 0x000000, 1, false},
+};
+
+} // namespace
+
+TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
+{
+    auto *chart = new QChart(); // owned by the view from setChart on
+    setChart(chart);
+    chart->setTitle(TitleText);
+    chart->setBackgroundBrush(QColor(0xE3, 0xEE, 0xFD));
+    chart->setPlotAreaBackgroundVisible(false);
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(QLocale(QLocale::English)); // thousands grouped: 1,234,567
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    setRenderHint(QPainter::Antialiasing);
+    setRubberBand(QChartView::NoRubberBand);
+
+    m_yAxis = new QValueAxis(chart);
+    m_yAxis->setLabelFormat(QStringLiteral("%d"));
+    m_yAxis->setRange(0, 10);
+    m_xAxis = new QCategoryAxis(chart);
+    m_xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_xAxis->setRange(-0.5, 0.5);
+    chart->addAxis(m_yAxis, Qt::AlignLeft);
+    chart->addAxis(m_xAxis, Qt::AlignBottom);
+
+    for (int p = 0; p < SeriesCount; ++p) {
+        auto *s = new QLineSeries(chart);
+        s->setName(QString::fromUtf8(Looks[p].title));
+        QPen pen(QColor::fromRgb(Looks[p].colour));
+        pen.setWidth(Looks[p].width);
+        s->setPen(pen);
+        s->setPointsVisible(false);
+        chart->addSeries(s);
+        s->attachAxis(m_xAxis);
+        s->attachAxis(m_yAxis);
+        m_series[p] = s;
+        setSeriesActive(p, Looks[p].active);
+    }
+}
+
+void TrendChart::clearPoints()
+{
+    for (QLineSeries *s : m_series)
+        s->clear();
+    for (const QString &label : m_xAxis->categoriesLabels())
+        m_xAxis->remove(label);
+    m_points = 0;
+}
+
+void TrendChart::appendPoint(int index, const ShouluRow &row)
+{
+    const std::int32_t values[] = {row.baidu,    row.baidu1,   row.baidu7,
+                                   row.baidu30,  row.baidu360, row.baidudomain};
+    for (int p = 0; p < 6; ++p)
+        m_series[p]->append(index, double(values[p]));
+    m_xAxis->append(row.searchtime.date().toString(QStringLiteral("yyyy-MM-dd")), index);
+    m_points = qMax(m_points, index + 1);
+}
+
+void TrendChart::fitAxes()
+{
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (int p = 0; p < 6; ++p) {
+        for (const QPointF &point : m_series[p]->points()) {
+            low = qMin(low, point.y());
+            high = qMax(high, point.y());
+        }
+    }
+    if (low > high) {
+        low = 0;
+        high = 10;
+    }
+    if (high - low < 10)
+        high = low + 10;
+    m_yAxis->setRange(qMin(0.0, low), high * 1.05);
+    m_yAxis->applyNiceNumbers();
+    m_xAxis->setStartValue(-0.5);
+    m_xAxis->setRange(-0.5, qMax(0.5, m_points - 0.5));
+}
+
+void TrendChart::setTitleDomain(const QString &domain)
+{
+    chart()->setTitle(domain + TitleText);
+}
+
+QString TrendChart::titleText() const
+{
+    return chart()->title();
+}
+
+QStringList TrendChart::xLabels() const
+{
+    return m_xAxis->categoriesLabels();
+}
+
+void TrendChart::setSeriesActive(int position, bool active)
+{
+    QLineSeries *s = m_series[position];
+    s->setVisible(active);
+    for (QLegendMarker *marker : chart()->legend()->markers(s))
+        marker->setVisible(active);
+}
+
+bool TrendChart::seriesActive(int position) const
+{
+    return m_series[position]->isVisible();
+}
