@@ -2,6 +2,7 @@
 
 #include "BannerPane.h"
 #include "ComboDomainBox.h"
+#include "DelaySpinBox.h"
 #include "ResultStore.h"
 #include "ResultsModel.h"
 #include "TForm2.h"
@@ -84,19 +85,19 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     }
     lv1->horizontalHeader()->setSectionResizeMode(ResultsModel::Domain, QHeaderView::Stretch);
     lv1->horizontalHeader()->setHighlightSections(false);
-    connect(lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            toolkit::handler([this](const QItemSelection &selected,
-                                    const QItemSelection &deselected) {
-                // One notification per row, the row that lost the selection first.
-                for (const QModelIndex &index : deselected.indexes()) {
-                    if (index.column() == 0)
-                        lv1SelectItem(index.row(), false);
-                }
-                for (const QModelIndex &index : selected.indexes()) {
-                    if (index.column() == 0)
-                        lv1SelectItem(index.row(), true);
-                }
-            }));
+    connect(
+        lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        toolkit::handler([this](const QItemSelection &selected, const QItemSelection &deselected) {
+            // One notification per row, the row that lost the selection first.
+            for (const QModelIndex &index : deselected.indexes()) {
+                if (index.column() == 0)
+                    lv1SelectItem(index.row(), false);
+            }
+            for (const QModelIndex &index : selected.indexes()) {
+                if (index.column() == 0)
+                    lv1SelectItem(index.row(), true);
+            }
+        }));
 
     bskng1 = new QProgressBar(this);
     bskng1->setRange(0, 100);
@@ -155,14 +156,12 @@ void TForm1::buildTopPanel()
     connect(btn2, &QPushButton::clicked, this, toolkit::handler([this](bool) { btn2Click(); }));
 
     bsSkinStdLabel3 = makeLabel(QStringLiteral("延时"), bspanel1, {716, 14});
-    bsSkinSpinEdit1 = new QSpinBox(bspanel1);
+    bsSkinSpinEdit1 = new DelaySpinBox(bspanel1);
     bsSkinSpinEdit1->setGeometry(744, 10, 35, 20);
     bsSkinSpinEdit1->setRange(1, 60);
     bsSkinSpinEdit1->setValue(2);
     bsSkinSpinEdit1->setSingleStep(1);
     bsSkinSpinEdit1->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    // A typed value outside 1..60 is brought to the nearer bound.
-    bsSkinSpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     bsSkinStdLabel2 = makeLabel(QStringLiteral("秒"), bspanel1, {782, 14});
 
     lbl2 = new QLabel(QStringLiteral("注意：www.example.com和example.com查询结果不同，"
@@ -195,22 +194,19 @@ void TForm1::buildChartArea()
 
     bsSkinStatusBar1 = new QFrame(chartArea);
     bsSkinStatusBar1->setFixedHeight(21);
-    auto *statusLayout = new QHBoxLayout(bsSkinStatusBar1);
-    statusLayout->setContentsMargins(0, 0, 0, 0);
-    statusLayout->setSpacing(0);
+    // Panels at fixed places; what does not fit the window is cut off.
     bsSkinStatusPanel1 = new QLabel(bsSkinStatusBar1);
-    bsSkinStatusPanel1->setFixedWidth(561);
-    bsSkinStatusPanel2 = new QLabel(
-        QStringLiteral("Talvexa 站点收录查询 · Orvane 出品 · http://") + QLatin1String(MakerHost),
-        bsSkinStatusBar1);
-    bsSkinStatusPanel2->setFixedWidth(384);
+    bsSkinStatusPanel1->setGeometry(0, 0, 561, 21);
+    bsSkinStatusPanel2 = new QLabel(QStringLiteral("Talvexa 站点收录查询 · Orvane 出品 · http://") +
+                                        QLatin1String(MakerHost),
+                                    bsSkinStatusBar1);
+    bsSkinStatusPanel2->setGeometry(561, 0, 384, 21);
     for (QLabel *panel : {bsSkinStatusPanel1, bsSkinStatusPanel2}) {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        statusLayout->addWidget(panel);
+        panel->setIndent(4);
     }
-    statusLayout->addStretch(1);
 
     auto *layout = new QVBoxLayout(chartArea);
     layout->setContentsMargins(0, 0, 0, 0);

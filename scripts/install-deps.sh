@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-    qt6-base-dev
+    qt6-base-dev qt6-charts-dev qt6-webengine-dev
     libcurl4-openssl-dev curl
     libsqlcipher-dev sqlcipher
     libbenchmark-dev

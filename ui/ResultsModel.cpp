@@ -2,7 +2,7 @@
 
 namespace {
 const char *const Captions[ResultsModel::ColumnCount] = {
-    "序号", "域名", "查询日期", "总收录", "昨日收录", "一周收录",
+    "序号",     "域名",     "查询日期", "总收录",   "昨日收录",      "一周收录",
     "一月收录", "一年收录", "百度外链", "快照日期", "Site首页第一?",
 };
 } // namespace

@@ -11,7 +11,8 @@ class ResultsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column {
+    enum Column
+    {
         Number,
         Domain,
         QueryDate,

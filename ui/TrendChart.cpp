@@ -18,9 +18,9 @@ struct SeriesLook
 };
 
 const SeriesLook Looks[TrendChart::SeriesCount] = {
-    {"总收录", 0x0000FF, 2, true},   {"昨日收录", 0xFF0000, 2, true},
-    {"一周收录", 0x00FFFF, 2, true}, {"一月收录", 0x00FF40, 1, true},
-    {"一年收录", 0xFFFF00, 1, true}, {"百度外链", 0xFF00FF, 1, true},
+    {"总收录", 0x0000FF, 2, true},    {"昨日收录", 0xFF0000, 2, true},
+    {"一周收录", 0x00FFFF, 2, true},  {"一月收录", 0x00FF40, 1, true},
+    {"一年收录", 0xFFFF00, 1, true},  {"百度外链", 0xFF00FF, 1, true},
     {"首页位置", 0x000000, 1, false},
 };
 
@@ -75,8 +75,8 @@ void TrendChart::clearPoints()
 
 void TrendChart::appendPoint(int index, const ShouluRow &row)
 {
-    const std::int32_t values[] = {row.baidu,    row.baidu1,   row.baidu7,
-                                   row.baidu30,  row.baidu360, row.baidudomain};
+    const std::int32_t values[] = {row.baidu,   row.baidu1,   row.baidu7,
+                                   row.baidu30, row.baidu360, row.baidudomain};
     for (int p = 0; p < 6; ++p)
         m_series[p]->append(index, double(values[p]));
     m_xAxis->append(row.searchtime.date().toString(QStringLiteral("yyyy-MM-dd")), index);
