@@ -74,6 +74,7 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     lv1->setSelectionMode(QAbstractItemView::SingleSelection);
     lv1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv1->setWordWrap(false);
+    lv1->setTextElideMode(Qt::ElideNone);
     lv1->setShowGrid(false); // switched on by FormCreate
     lv1->verticalHeader()->hide();
     lv1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -167,7 +168,9 @@ void TForm1::buildTopPanel()
     lbl2 = new QLabel(QStringLiteral("注意：www.example.com和example.com查询结果不同，"
                                      "请不要输入http://和\"/\",\"\\\"。"),
                       bspanel1);
-    lbl2->setGeometry(104, 36, 377, 16);
+    lbl2->move(104, 36);
+    lbl2->adjustSize(); // at least 377 wide; never cut short
+    lbl2->resize(qMax(377, lbl2->width()), lbl2->height());
     lbl2->setStyleSheet(QStringLiteral("color: #8a4b08;"));
 }
 
@@ -197,9 +200,8 @@ void TForm1::buildChartArea()
     // Panels at fixed places; what does not fit the window is cut off.
     bsSkinStatusPanel1 = new QLabel(bsSkinStatusBar1);
     bsSkinStatusPanel1->setGeometry(0, 0, 561, 21);
-    bsSkinStatusPanel2 = new QLabel(QStringLiteral("Talvexa 站点收录查询 · Orvane 出品 · http://") +
-                                        QLatin1String(MakerHost),
-                                    bsSkinStatusBar1);
+    bsSkinStatusPanel2 = new QLabel(
+        QStringLiteral("Orvane 出品 · http://") + QLatin1String(MakerHost), bsSkinStatusBar1);
     bsSkinStatusPanel2->setGeometry(561, 0, 384, 21);
     for (QLabel *panel : {bsSkinStatusPanel1, bsSkinStatusPanel2}) {
         panel->setFrameShape(QFrame::Panel);

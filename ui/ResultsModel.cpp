@@ -1,5 +1,7 @@
 #include "ResultsModel.h"
 
+#include <QFont>
+
 namespace {
 const char *const Captions[ResultsModel::ColumnCount] = {
     "序号",     "域名",     "查询日期", "总收录",   "昨日收录",      "一周收录",
@@ -80,6 +82,15 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
     if (role == Qt::TextAlignmentRole)
         return int((index.column() == Number ? Qt::AlignLeft : Qt::AlignHCenter) |
                    Qt::AlignVCenter);
+    if (role == Qt::FontRole) {
+        // Small enough for a date to fit its 65-pixel column.
+        static const QFont font = [] {
+            QFont f;
+            f.setPixelSize(10);
+            return f;
+        }();
+        return font;
+    }
     return {};
 }
 

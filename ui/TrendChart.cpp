@@ -41,10 +41,18 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
     setRubberBand(QChartView::NoRubberBand);
 
     m_yAxis = new QValueAxis(chart);
-    m_yAxis->setLabelFormat(QStringLiteral("%d"));
+    m_yAxis->setLabelFormat(QStringLiteral("%.0f"));
     m_yAxis->setRange(0, 10);
     m_xAxis = new QCategoryAxis(chart);
     m_xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    // Thirty dates side by side only fit standing up.
+    m_xAxis->setLabelsAngle(-90);
+    QFont small = m_xAxis->labelsFont();
+    small.setPointSizeF(7);
+    m_xAxis->setLabelsFont(small);
+    QFont axisFont = m_yAxis->labelsFont();
+    axisFont.setPointSizeF(8);
+    m_yAxis->setLabelsFont(axisFont);
     m_xAxis->setRange(-0.5, 0.5);
     chart->addAxis(m_yAxis, Qt::AlignLeft);
     chart->addAxis(m_xAxis, Qt::AlignBottom);

@@ -1,0 +1,57 @@
+// Creates a store filled with made-up history, for trying the program and
+// for screenshots: DOMAINS saved domains with DAYS daily rows each.
+//   talvexa-demo-store PATH [DOMAINS] [DAYS]
+#include "Codec.h"
+#include "ResultStore.h"
+
+#include <QString>
+
+#include <cmath>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s PATH [DOMAINS] [DAYS]\n", argv[0]);
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    const int domains = argc > 2 ? std::atoi(argv[2]) : 12;
+    const int days = argc > 3 ? std::atoi(argv[3]) : 45;
+    try {
+        ResultStore::create(path);
+        ResultStore store(path);
+        ResultStore::Transaction t(store);
+        const QStringList names = {"www.example.com", "example.com", "news.example.org",
+                                   "shop.example.net", "中文域名.example"};
+        QStringList all;
+        for (int i = 0; i < domains; ++i)
+            all << (i < names.size() ? names[i] : QStringLiteral("site%1.example.com").arg(i));
+        for (const QString &d : all)
+            store.addDomain(d);
+        const QDate first = QDate::currentDate().addDays(-days);
+        for (int day = 0; day < days; ++day) {
+            QueryRun run;
+            run.QueryTime = datetime::make(first.addDays(day), QTime(9, 30));
+            for (int i = 0; i < all.size(); ++i) {
+                const double wave = 1.0 + 0.15 * std::sin((day + i) / 4.0);
+                const int base = 20000 * (i + 1) + day * 150 * (i + 1);
+                run.CurrentDomain = codec::toCp936(all[i]);
+                run.Result.baidu = int(base * wave);
+                run.Result.baidu1 = int(base * wave / 90);
+                run.Result.baidu7 = int(base * wave / 14);
+                run.Result.baidu30 = int(base * wave / 4);
+                run.Result.baidu360 = int(base * wave / 1.3);
+                run.Result.baidudomain = 3000 * (i + 1) + day * 20;
+                run.Result.baiduindex = datetime::make(first.addDays(day - 1));
+                run.Result.baiduisfirst = (day + i) % 5 != 0;
+                store.addshoulu(run);
+            }
+        }
+        t.commit();
+    } catch (const StoreError &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
