@@ -15,8 +15,4 @@ if [ ! -e setting.dat ]; then
     "$build/tools/talvexa-create-store" setting.dat
 fi
 
-if [ ! -x "$build/app/talvexa" ]; then
-    echo "Built the libraries; the program's window is not part of this version yet." >&2
-    exit 1
-fi
 exec "$build/app/talvexa" "$@"
