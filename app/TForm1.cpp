@@ -6,6 +6,7 @@
 #include "ResultStore.h"
 #include "ResultsModel.h"
 #include "TForm2.h"
+#include "Tmyhttpget.h"
 #include "Toolkit.h"
 #include "TrendChart.h"
 
@@ -126,7 +127,92 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     layout->addWidget(chartArea);
 }
 
+// The window as the query runs see it.
+class TForm1::RunWindow : public QueryRunner::Window
+{
+public:
+    explicit RunWindow(TForm1 &form) : f(form) {}
+    QString domainText() const override { return f.cbb1->currentText(); }
+    void setDomainText(const QString &text) override { f.cbb1->setEditText(text); }
+    QStringList domainItems() const override
+    {
+        QStringList items;
+        for (int i = 0; i < f.cbb1->count(); ++i)
+            items << f.cbb1->itemText(i);
+        return items;
+    }
+    void appendDomainItem(const QString &domain) override { f.cbb1->addItem(domain); }
+    void saveDomainList() override
+    {
+        for (const QString &item : domainItems())
+            f.store().addDomain(item);
+        ComboDomainBox box(*f.cbb1);
+        f.store().loadDomain(box);
+    }
+    int delay() const override { return f.bsSkinSpinEdit1->value(); }
+    void setStatus(const QString &text) override { f.bsSkinStatusPanel1->setText(text); }
+    void setGaugeMaximum(int maximum) override { f.bskng1->setMaximum(maximum); }
+    void setGaugeValue(int value) override
+    {
+        f.bskng1->setValue(qBound(f.bskng1->minimum(), value, f.bskng1->maximum()));
+    }
+    void setTimerInterval(int milliseconds) override { f.Timer1->setInterval(milliseconds); }
+    void setTimerEnabled(bool enabled) override
+    {
+        if (!enabled)
+            f.Timer1->stop();
+        else if (!f.Timer1->isActive())
+            f.Timer1->start();
+    }
+    void storeRow(const QueryRun &row) override { f.store().addshoulu(row); }
+    void reloadResults() override { f.LoadShoulu(QString()); }
+    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch) override
+    {
+        return f.gotourl(url, domain, kind, launch);
+    }
+    void showError(const QString &text) override { toolkit::showMessage(text); }
+
+private:
+    TForm1 &f;
+};
+
 TForm1::~TForm1() = default;
+
+bool TForm1::gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch)
+{
+    try {
+        // Owned by the window; libcurl keeps no local cache, and the request
+        // asks every cache on the way for a fresh answer.
+        auto *request = new Tmyhttpget(this);
+        request->BinaryData = false;
+        request->UseCache = false;
+        request->Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)";
+        request->URL = url;
+        request->Domain = domain;
+        request->OnDoneString = [this](QObject *sender, const QByteArray &result) {
+            toolkit::guarded([&] { getstr(sender, result); });
+        };
+        request->OnError = [this](QObject *sender) { toolkit::guarded([&] { geterror(sender); }); };
+        request->Kind = kind;
+        request->Launch = launch;
+        request->Fetch();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TForm1::getstr(QObject *Sender, const QByteArray &Result)
+{
+    const auto *request = static_cast<Tmyhttpget *>(Sender);
+    Runner->getstr(request->Launch, request->Kind, request->Domain, Result);
+}
+
+void TForm1::geterror(QObject *Sender)
+{
+    const auto *request = static_cast<Tmyhttpget *>(Sender);
+    Runner->geterror(request->Launch, request->Kind);
+}
 
 void TForm1::buildTopPanel()
 {
@@ -249,6 +335,8 @@ bool TForm1::FormCreate()
     ComboDomainBox box(*cbb1);
     m_store->loadDomain(box);
     Urls.emplace();
+    m_runWindow = std::make_unique<RunWindow>(*this);
+    Runner = std::make_unique<QueryRunner>(*m_runWindow, *Urls);
     lv1->setShowGrid(true);
     if (m_options.bannerUrl.isValid())
         WebBrowser1->load(m_options.bannerUrl);
@@ -304,15 +392,21 @@ void TForm1::updateChatline()
 
 void TForm1::bsSkinXFormButton1Click()
 {
-    // The single query comes with the query runs.
+    if (Runner)
+        Runner->bsSkinXFormButton1Click();
 }
 
 void TForm1::bsSkinXFormButton2Click()
 {
-    // The batch comes with the query runs.
+    if (Runner)
+        Runner->bsSkinXFormButton2Click();
 }
 
-void TForm1::Timer1Timer() {}
+void TForm1::Timer1Timer()
+{
+    if (Runner)
+        Runner->Timer1Timer();
+}
 
 void TForm1::bsSkinXFormButton3Click()
 {

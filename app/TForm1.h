@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QueryRun.h"
+#include "QueryRunner.h"
 #include "QueryUrls.h"
 
 #include <QUrl>
@@ -77,7 +77,14 @@ public:
 
     ResultStore &store();
     std::optional<QueryUrls> Urls;
-    QueryRun Run;
+    std::unique_ptr<QueryRunner> Runner; // the run state and its steps
+    const QueryRun &Run() const { return Runner->run(); }
+
+    // Launches one query request; false when it could not be started.
+    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch);
+    // The request's answer: its page, or its failure.
+    void getstr(QObject *Sender, const QByteArray &Result);
+    void geterror(QObject *Sender);
 
     // Views.
     void LoadShoulu(const QString &d);
@@ -101,6 +108,8 @@ private:
     void buildTopPanel();
     void buildChartArea();
 
+    class RunWindow;
+    std::unique_ptr<RunWindow> m_runWindow;
     Options m_options;
     std::unique_ptr<ResultStore> m_store;
     bool m_centred = false;

@@ -14,4 +14,5 @@ public:
 
     QByteArray Domain; // code page 936 bytes
     int Kind = 0;
+    int Launch = 0; // which launch of a domain the answer belongs to
 };
