@@ -1,0 +1,465 @@
+#include "QueryRunner.h"
+
+#include "FakeEnginePages.h"
+
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+// The window, recorded.
+class FakeWindow : public QueryRunner::Window
+{
+public:
+    struct Request
+    {
+        QByteArray url;
+        QByteArray domain;
+        int kind;
+        int launch;
+    };
+
+    QString text;
+    QStringList items;
+    int delayValue = 2;
+    QStringList statuses;
+    int gaugeMaximum = 100;
+    QList<int> gaugeValues;
+    int timerInterval = 1000;
+    bool timerEnabled = false;
+    QList<QueryRun> rows;
+    int reloads = 0;
+    int saves = 0;
+    QList<Request> requests;
+    QStringList errors;
+    bool failStarts = false;
+    bool failSave = false;
+    bool failRows = false;
+
+    QString domainText() const override { return text; }
+    void setDomainText(const QString &t) override { text = t; }
+    QStringList domainItems() const override { return items; }
+    void appendDomainItem(const QString &d) override { items << d; }
+    void saveDomainList() override
+    {
+        if (failSave)
+            throw std::runtime_error("database is locked");
+        ++saves;
+        if (!items.isEmpty())
+            text = items.last();
+    }
+    int delay() const override { return delayValue; }
+    void setStatus(const QString &t) override { statuses << t; }
+    void setGaugeMaximum(int m) override { gaugeMaximum = m; }
+    void setGaugeValue(int v) override { gaugeValues << v; }
+    void setTimerInterval(int ms) override { timerInterval = ms; }
+    void setTimerEnabled(bool e) override { timerEnabled = e; }
+    void storeRow(const QueryRun &row) override
+    {
+        if (failRows)
+            throw std::runtime_error("disk I/O error");
+        rows << row;
+    }
+    void reloadResults() override { ++reloads; }
+    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch) override
+    {
+        if (failStarts)
+            return false;
+        requests << Request{url, domain, kind, launch};
+        return true;
+    }
+    void showError(const QString &t) override { errors << t; }
+};
+
+// The page a request of this kind gets: counts that tell kind and domain.
+QByteArray pageFor(const FakeWindow::Request &r, int base)
+{
+    if (r.kind == 6)
+        return enginePage("1",
+                          snapshotResults(r.domain, "2020-1-" + QByteArray::number(base % 28 + 1)));
+    const QByteArray count = QByteArray::number(base + r.kind);
+    return enginePage(count, r.kind == 0 ? siteResults(r.domain, true) : QByteArray());
+}
+
+void answer(QueryRunner &runner, const FakeWindow::Request &r, int base)
+{
+    runner.getstr(r.launch, r.kind, r.domain, pageFor(r, base));
+}
+
+// Ticks until `launches` domains have been launched (or 100 ticks); the
+// tick numbers at which they were.
+QList<int> tickUntil(QueryRunner &runner, FakeWindow &w, int launches,
+                     const std::function<void(int tick)> &onTick = {})
+{
+    QList<int> at;
+    for (int tick = 1; tick <= 100 && at.size() < launches; ++tick) {
+        const qsizetype before = w.requests.size();
+        if (onTick)
+            onTick(tick);
+        runner.Timer1Timer();
+        if (w.requests.size() > before)
+            at << tick;
+    }
+    return at;
+}
+
+} // namespace
+
+class TestQueryRunner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void singleQuery();
+    void singleQueryListHandling_data();
+    void singleQueryListHandling();
+    void busyButtonsChangeNothing();
+    void batchCountsAndGauge();
+    void pacing_data();
+    void pacing();
+    void overlappingDomainsKeepTheirAnswers();
+    void listShortenedDuringBatch();
+    void listLengthenedDuringBatch();
+    void emptyBatchEndsAtOnce();
+    void unstartedRequestsCountAsFailures();
+    void failedListSaveEndsRun();
+    void failedRowIsShownOnceAndCountingGoesOn();
+};
+
+void TestQueryRunner::singleQuery()
+{
+    FakeWindow w;
+    w.text = "www.a.com/";
+    w.items = {"b.com"};
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton1Click();
+    QVERIFY(runner.run().Busy);
+    QCOMPARE(w.statuses, QStringList{"正在查询：www.a.com"});
+    QCOMPARE(w.gaugeMaximum, 7);
+    QCOMPARE(w.items, (QStringList{"b.com", "www.a.com/"})); // typed text kept as typed
+    QCOMPARE(w.saves, 1);
+    QCOMPARE(w.text, QStringLiteral("www.a.com")); // shown cleaned afterwards
+    QCOMPARE(w.requests.size(), 7);
+    for (int k = 0; k < 7; ++k) {
+        QCOMPARE(w.requests[k].kind, k);
+        QCOMPARE(w.requests[k].url, urls.requestUrl(QueryKind(k), "www.a.com"));
+        QCOMPARE(w.requests[k].domain, QByteArray("www.a.com"));
+    }
+    // Answers in any order; the gauge counts them.
+    for (int k : {6, 2, 0, 5, 1, 4})
+        answer(runner, w.requests[k], 1000);
+    QCOMPARE(w.gaugeValues, (QList<int>{0, 1, 2, 3, 4, 5, 6}));
+    QVERIFY(w.rows.isEmpty());
+    QVERIFY(runner.run().Busy);
+    runner.geterror(w.requests[3].launch, 3); // the month count failed
+    QCOMPARE(w.rows.size(), 1);
+    const QueryRun &row = w.rows[0];
+    QCOMPARE(row.CurrentDomain, QByteArray("www.a.com"));
+    QCOMPARE(row.Result.baidu, 1000);
+    QCOMPARE(row.Result.baidu1, 1001);
+    QCOMPARE(row.Result.baidu7, 1002);
+    QCOMPARE(row.Result.baidu30, 0);
+    QCOMPARE(row.Result.baidu360, 1004);
+    QCOMPARE(row.Result.baidudomain, 1005);
+    QCOMPARE(row.Result.baiduindex.date(), QDate(2020, 1, 1000 % 28 + 1));
+    QVERIFY(row.Result.baiduisfirst);
+    QCOMPARE(row.QueryTime, runner.run().QueryTime);
+    QCOMPARE(w.statuses.last(), QStringLiteral("查询完毕：www.a.com"));
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.reloads, 2); // after the row, and at the end of the run
+    QCOMPARE(w.gaugeValues.last(), 7);
+}
+
+void TestQueryRunner::singleQueryListHandling_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QStringList>("itemsAfter");
+    QTest::addColumn<QByteArray>("urlDomain");
+    QTest::newRow("other letter case not added")
+        << "A.COM" << QStringList{"a.com"} << QStringList{"a.com"} << QByteArray("A.COM");
+    QTest::newRow("empty text not added")
+        << "" << QStringList{"a.com"} << QStringList{"a.com"} << QByteArray();
+    QTest::newRow("backslash removed from the query")
+        << "a\\b.com" << QStringList{} << QStringList{"a\\b.com"} << QByteArray("ab.com");
+    QTest::newRow("non-ascii as code page 936")
+        << "中文.com" << QStringList{} << QStringList{"中文.com"}
+        << QByteArray("\xD6\xD0\xCE\xC4.com");
+}
+
+void TestQueryRunner::singleQueryListHandling()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, itemsAfter);
+    QFETCH(QByteArray, urlDomain);
+    FakeWindow w;
+    w.text = typed;
+    w.items = items;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton1Click();
+    QCOMPARE(w.items, itemsAfter);
+    QCOMPARE(w.requests.value(6).url, urls.prefix(QueryKind::Snapshot) + urlDomain);
+    for (const auto &r : std::as_const(w.requests))
+        runner.geterror(r.launch, r.kind);
+    QCOMPARE(w.rows.size(), 1);
+    QCOMPARE(w.rows[0].CurrentDomain, urlDomain);
+    QCOMPARE(w.rows[0].Result.baiduindex, datetime::noSnapshot());
+}
+
+void TestQueryRunner::busyButtonsChangeNothing()
+{
+    FakeWindow w;
+    w.text = "a.com";
+    w.items = {"a.com", "b.com"};
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton1Click();
+    const QueryRun before = runner.run();
+    const QStringList statuses = w.statuses;
+    const QList<int> gauge = w.gaugeValues;
+    const int saves = w.saves;
+    w.text = "other.com";
+    runner.bsSkinXFormButton1Click();
+    runner.bsSkinXFormButton2Click();
+    QCOMPARE(w.requests.size(), 7);
+    QCOMPARE(w.statuses, statuses);
+    QCOMPARE(w.gaugeValues, gauge);
+    QCOMPARE(w.saves, saves);
+    QCOMPARE(w.items, (QStringList{"a.com", "b.com"}));
+    QCOMPARE(w.text, QStringLiteral("other.com"));
+    QCOMPARE(runner.run().QueryTime, before.QueryTime);
+    QCOMPARE(runner.run().ExpectedAnswers, before.ExpectedAnswers);
+    QVERIFY(!w.timerEnabled);
+}
+
+void TestQueryRunner::batchCountsAndGauge()
+{
+    FakeWindow w;
+    w.items = {"a.com", "b/c.com", "d.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    QCOMPARE(w.statuses, QStringList{"开始查询所有域名收录量..."});
+    QCOMPARE(w.gaugeMaximum, 21);
+    QVERIFY(w.timerEnabled);
+    QCOMPARE(w.timerInterval, 10);
+    int answered = 0;
+    for (int tick = 0; tick < 20 && runner.run().Busy; ++tick) {
+        runner.Timer1Timer();
+        // Answer everything launched so far.
+        for (; answered < w.requests.size(); ++answered)
+            answer(runner, w.requests[answered], 100 * (answered / 7 + 1));
+    }
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.requests.size(), 21);
+    // The list entry goes into the URL unchanged; only the probe's domain is cleaned.
+    QCOMPARE(w.requests[7].url, urls.requestUrl(QueryKind::TotalIndexed, "b/c.com"));
+    QCOMPARE(w.requests[7].domain, QByteArray("bc.com"));
+    QCOMPARE(w.rows.size(), 3);
+    QCOMPARE(w.rows[1].CurrentDomain, QByteArray("b/c.com"));
+    QCOMPARE(w.rows[1].Result.baidu, 200);
+    QCOMPARE(w.gaugeValues.last(), 21);
+    QVERIFY(!w.timerEnabled);
+    for (const QueryRun &row : std::as_const(w.rows))
+        QCOMPARE(row.QueryTime, runner.run().QueryTime); // one time for the whole batch
+}
+
+void TestQueryRunner::pacing_data()
+{
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<int>("changeAtTick"); // 0: never
+    QTest::addColumn<int>("changedDelay");
+    QTest::addColumn<QList<int>>("launchTicks");
+    QTest::newRow("delay 1") << 1 << 0 << 0 << QList<int>{2, 4, 6, 8};
+    QTest::newRow("delay 2") << 2 << 0 << 0 << QList<int>{2, 5, 8, 11};
+    QTest::newRow("delay 60") << 60 << 0 << 0 << QList<int>{2, 63, 124, 185};
+    QTest::newRow("2 then 1 after the first launch") << 2 << 3 << 1 << QList<int>{2, 4, 6, 8};
+    QTest::newRow("1 then 3 after the second launch") << 1 << 5 << 3 << QList<int>{2, 4, 8, 12};
+}
+
+void TestQueryRunner::pacing()
+{
+    QFETCH(int, delay);
+    QFETCH(int, changeAtTick);
+    QFETCH(int, changedDelay);
+    QFETCH(QList<int>, launchTicks);
+    FakeWindow w;
+    w.items = {"a.com", "b.com", "c.com", "d.com"};
+    w.delayValue = delay;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    QList<int> intervals;
+    QList<int> at;
+    for (int tick = 1; tick <= 300 && at.size() < 4; ++tick) {
+        if (tick == changeAtTick)
+            w.delayValue = changedDelay;
+        const qsizetype before = w.requests.size();
+        runner.Timer1Timer();
+        if (w.requests.size() > before)
+            at << tick;
+        if (tick == 1)
+            intervals << w.timerInterval;
+    }
+    QCOMPARE(at, launchTicks);
+    QCOMPARE(intervals, QList<int>{10}); // the first tick only counts
+    QCOMPARE(w.timerInterval, 1000);
+    QVERIFY(!w.timerEnabled);   // off right after the last launch
+    QVERIFY(runner.run().Busy); // until the answers are in
+}
+
+void TestQueryRunner::overlappingDomainsKeepTheirAnswers()
+{
+    FakeWindow w;
+    w.items = {"a.com", "b.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    QCOMPARE(tickUntil(runner, w, 2).size(), 2);
+    QCOMPARE(w.requests.size(), 14);
+    // Interleaved: a0 b0 a1 b1 ... ; b finishes first.
+    for (int k = 0; k < 7; ++k) {
+        if (k < 6)
+            answer(runner, w.requests[k], 100);
+        answer(runner, w.requests[7 + k], 200);
+    }
+    QCOMPARE(w.rows.size(), 1);
+    QCOMPARE(w.rows[0].CurrentDomain, QByteArray("b.com"));
+    QCOMPARE(w.rows[0].Result.baidu, 200);
+    QCOMPARE(w.rows[0].Result.baidudomain, 205);
+    QCOMPARE(w.statuses.last(), QStringLiteral("查询完毕：b.com"));
+    answer(runner, w.requests[6], 100);
+    QCOMPARE(w.rows.size(), 2);
+    QCOMPARE(w.rows[1].CurrentDomain, QByteArray("a.com"));
+    QCOMPARE(w.rows[1].Result.baidu, 100);
+    QCOMPARE(w.rows[1].Result.baidu360, 104);
+    QCOMPARE(w.rows[1].Result.baiduindex.date(), QDate(2020, 1, 100 % 28 + 1));
+    QCOMPARE(w.statuses.last(), QStringLiteral("查询完毕：a.com"));
+    QVERIFY(!runner.run().Busy);
+}
+
+void TestQueryRunner::listShortenedDuringBatch()
+{
+    FakeWindow w;
+    w.items = {"a.com", "b.com", "c.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 1);
+    w.items = {"a.com"}; // saved from the dialog meanwhile
+    for (int i = 0; i < 5; ++i)
+        runner.Timer1Timer();
+    QCOMPARE(w.requests.size(), 7);
+    QVERIFY(!w.timerEnabled);
+    QVERIFY(runner.run().Busy);
+    for (const auto &r : std::as_const(w.requests))
+        answer(runner, r, 10);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 1);
+    QCOMPARE(w.gaugeMaximum, 7);
+}
+
+void TestQueryRunner::listLengthenedDuringBatch()
+{
+    FakeWindow w;
+    w.items = {"a.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 1, [&](int tick) {
+        if (tick == 2)
+            w.items << "b.com"; // added just before the first launch
+    });
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 10);
+    QVERIFY(runner.run().Busy); // b.com is still to come
+    tickUntil(runner, w, 1);
+    QCOMPARE(w.requests.size(), 14);
+    QCOMPARE(w.requests[7].domain, QByteArray("b.com"));
+    for (int i = 7; i < 14; ++i)
+        answer(runner, w.requests[i], 20);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 2);
+    QCOMPARE(w.gaugeMaximum, 14);
+    QCOMPARE(w.gaugeValues.last(), 14);
+}
+
+void TestQueryRunner::emptyBatchEndsAtOnce()
+{
+    FakeWindow w;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    QVERIFY(!runner.run().Busy);
+    QVERIFY(!w.timerEnabled);
+    QVERIFY(w.requests.isEmpty());
+    QCOMPARE(w.reloads, 1);
+    runner.Timer1Timer(); // a tick already queued does nothing
+    QVERIFY(w.requests.isEmpty());
+}
+
+void TestQueryRunner::unstartedRequestsCountAsFailures()
+{
+    FakeWindow w;
+    w.failStarts = true;
+    w.text = "a.com";
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton1Click();
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 1);
+    QCOMPARE(w.rows[0].Result.baidu, 0);
+    QCOMPARE(w.rows[0].Result.baiduindex, datetime::noSnapshot());
+
+    w.items = {"a.com", "b.com"};
+    w.delayValue = 1;
+    runner.bsSkinXFormButton2Click();
+    for (int i = 0; i < 10 && runner.run().Busy; ++i)
+        runner.Timer1Timer();
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 3);
+    QCOMPARE(w.gaugeValues.last(), 14);
+}
+
+void TestQueryRunner::failedListSaveEndsRun()
+{
+    FakeWindow w;
+    w.failSave = true;
+    w.text = "a.com";
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton1Click();
+    QVERIFY(!runner.run().Busy);
+    QVERIFY(w.requests.isEmpty());
+    QCOMPARE(w.errors, QStringList{"database is locked"});
+    w.failSave = false;
+    runner.bsSkinXFormButton1Click(); // a new run can start
+    QCOMPARE(w.requests.size(), 7);
+}
+
+void TestQueryRunner::failedRowIsShownOnceAndCountingGoesOn()
+{
+    FakeWindow w;
+    w.failRows = true;
+    w.items = {"a.com", "b.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, urls);
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 2);
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 1);
+    QCOMPARE(w.errors, QStringList{"disk I/O error"});
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.gaugeValues.last(), 14);
+}
+
+QTEST_APPLESS_MAIN(TestQueryRunner)
+#include "tst_queryrunner.moc"
