@@ -1,0 +1,211 @@
+// The real main window against a fake search engine on loopback, reached
+// through http_proxy as the real host name.
+#include "Program.h"
+#include "TForm1.h"
+#include "THTTPGetThread.h"
+#include "Toolkit.h"
+
+#include "FakeEnginePages.h"
+#include "LoopbackServer.h"
+#include "StoreFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)";
+const QList<QByteArray> QueryStrings = {"wd=site%3A",
+                                        "lm=1&wd=site%3A",
+                                        "lm=7&wd=site%3A",
+                                        "lm=30&wd=site%3A",
+                                        "lm=360&wd=site%3A",
+                                        "wd=domain%3A",
+                                        "wd="};
+
+// Answers like the search engine: counts that tell the kind and the
+// domain's length, the home page shown first, a snapshot date.
+void engine(LoopbackServer::Connection &c)
+{
+    const QByteArray line = c.request().requestLine;
+    const QByteArray prefix = "GET http://www.baidu.com/s?";
+    if (!line.startsWith(prefix) || !line.endsWith(" HTTP/1.1")) {
+        c.respond("unexpected", "400 Bad Request");
+        return;
+    }
+    const QByteArray query = line.mid(prefix.size(), line.size() - prefix.size() - 9);
+    int kind = -1;
+    for (int k = 0; k < QueryStrings.size(); ++k) {
+        if (query.startsWith(QueryStrings[k]) &&
+            (kind < 0 || QueryStrings[k].size() > QueryStrings[kind].size()))
+            kind = k;
+    }
+    const QByteArray domain = query.mid(QueryStrings[kind].size());
+    if (kind == 6) {
+        c.respond(enginePage("3", snapshotResults(domain, "2021-3-4")));
+        return;
+    }
+    const QByteArray count = QByteArray::number(1000 * (kind + 1) + domain.size());
+    c.respond(enginePage(count, kind == 0 ? siteResults(domain, true) : QByteArray()));
+}
+
+struct Fixture
+{
+    StoreFixture files;
+    LoopbackServer server;
+    QStringList messages;
+    std::unique_ptr<TForm1> form;
+
+    explicit Fixture(LoopbackServer::Handler handler = engine) : server(std::move(handler))
+    {
+        qputenv("http_proxy", "http://" + server.address());
+        qunsetenv("no_proxy");
+        qunsetenv("NO_PROXY");
+        toolkit::setMessageSink([this](const QString &t) { messages << t; });
+    }
+    ~Fixture()
+    {
+        form.reset();
+        THTTPGetThread::finishAll();
+        toolkit::setMessageSink({});
+        qunsetenv("http_proxy");
+    }
+    void open()
+    {
+        files.store.reset();
+        TForm1::Options options;
+        options.storePath = files.path();
+        options.bannerUrl = QUrl();
+        form = std::make_unique<TForm1>(options);
+        QVERIFY(form->FormCreate());
+    }
+    bool waitForRunEnd(int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (form->Run().Busy && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !form->Run().Busy;
+    }
+    QList<ShouluRow> history(const QString &domain) { return form->store().dayHistory(domain); }
+};
+
+} // namespace
+
+class TestQueryEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    void cleanupTestCase() { curl_global_cleanup(); }
+    void singleQuery();
+    void batchOfThree();
+    void silentEngineStillEndsTheRun();
+};
+
+void TestQueryEndToEnd::singleQuery()
+{
+    Fixture f;
+    f.open();
+    const QString domain = QStringLiteral("a&b%c中文.com");
+    const QByteArray bytes = "a&b%c\xD6\xD0\xCE\xC4.com";
+    f.form->cbb1->setEditText(domain);
+    f.form->bsSkinXFormButton1->click();
+    QCOMPARE(f.form->bsSkinStatusPanel1->text(), "正在查询：" + domain);
+    QVERIFY(f.waitForRunEnd(15000));
+    QCOMPARE(f.form->bsSkinStatusPanel1->text(), "查询完毕：" + domain);
+    QCOMPARE(f.form->bskng1->value(), 7);
+    QVERIFY(f.messages.isEmpty());
+
+    QList<QByteArray> lines;
+    for (const auto &r : f.server.requests()) {
+        lines << r.requestLine;
+        QCOMPARE(r.header("User-Agent"), Agent);
+        QCOMPARE(r.header("Cache-Control"), QByteArray("no-cache"));
+        QCOMPARE(r.header("Pragma"), QByteArray("no-cache"));
+        QCOMPARE(r.header("Accept"), QByteArray("*/*"));
+    }
+    std::sort(lines.begin(), lines.end());
+    QList<QByteArray> expected;
+    for (const QByteArray &q : QueryStrings)
+        expected << "GET http://www.baidu.com/s?" + q + bytes + " HTTP/1.1";
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(lines, expected);
+
+    const QList<ShouluRow> rows = f.history(domain);
+    QCOMPARE(rows.size(), 1);
+    const ShouluRow &row = rows[0];
+    QCOMPARE(row.domain, domain);
+    const int n = int(bytes.size());
+    QCOMPARE(row.baidu, 1000 + n);
+    QCOMPARE(row.baidu1, 2000 + n);
+    QCOMPARE(row.baidu7, 3000 + n);
+    QCOMPARE(row.baidu30, 4000 + n);
+    QCOMPARE(row.baidu360, 5000 + n);
+    QCOMPARE(row.baidudomain, 6000 + n);
+    QCOMPARE(row.baiduindex, datetime::make(QDate(2021, 3, 4)));
+    QVERIFY(row.baiduisfirst);
+    // The typed domain joined the list, and the overview shows its row.
+    QCOMPARE(f.form->cbb1->findText(domain), 0);
+    QCOMPARE(f.form->store().latestRows().size(), 1);
+}
+
+void TestQueryEndToEnd::batchOfThree()
+{
+    Fixture f;
+    for (const char *d : {"a.com", "bb.com", "ccc.com"})
+        f.files.store->addDomain(QString::fromLatin1(d));
+    f.open();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    QCOMPARE(f.form->bsSkinStatusPanel1->text(), QStringLiteral("开始查询所有域名收录量..."));
+    QCOMPARE(f.form->bskng1->maximum(), 21);
+    QVERIFY(f.waitForRunEnd(20000));
+    QCOMPARE(f.form->bskng1->value(), 21);
+    QCOMPARE(f.server.requests().size(), 21);
+    for (const char *d : {"a.com", "bb.com", "ccc.com"}) {
+        const QList<ShouluRow> rows = f.history(QString::fromLatin1(d));
+        QCOMPARE(rows.size(), 1);
+        const int n = int(qstrlen(d));
+        QCOMPARE(rows[0].baidu, 1000 + n);
+        QCOMPARE(rows[0].baidudomain, 6000 + n);
+        QVERIFY(rows[0].baiduisfirst);
+    }
+    QCOMPARE(f.form->lv1->model()->rowCount(), 3);
+}
+
+void TestQueryEndToEnd::silentEngineStillEndsTheRun()
+{
+    THTTPGetThread::setTimeouts({1000ms, 1s});
+    Fixture f([](LoopbackServer::Connection &c) { c.stall(30s); });
+    f.open();
+    f.form->cbb1->setEditText("quiet.com");
+    f.form->bsSkinXFormButton1->click();
+    QVERIFY(f.waitForRunEnd(20000));
+    THTTPGetThread::setTimeouts({});
+    const QList<ShouluRow> rows = f.history("quiet.com");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].baidu, 0);
+    QCOMPARE(rows[0].baiduindex, datetime::noSnapshot());
+    QVERIFY(!rows[0].baiduisfirst);
+}
+
+int main(int argc, char **argv)
+{
+    prepareBrowserEngine();
+    toolkit::TApplication app(argc, argv);
+    TestQueryEndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_queryend2end.moc"
