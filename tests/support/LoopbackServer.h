@@ -86,7 +86,8 @@ public:
 
     using Handler = std::function<void(Connection &)>;
 
-    explicit LoopbackServer(Handler handler) : m_handler(std::move(handler))
+    // Port 0 picks a free one.
+    explicit LoopbackServer(Handler handler, int port = 0) : m_handler(std::move(handler))
     {
         m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
@@ -94,7 +95,8 @@ public:
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listen, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        m_bound = ::bind(m_listen, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0;
         ::listen(m_listen, 64);
         socklen_t len = sizeof addr;
         ::getsockname(m_listen, reinterpret_cast<sockaddr *>(&addr), &len);
@@ -117,6 +119,7 @@ public:
     }
 
     int port() const { return m_port; }
+    bool listening() const { return m_bound; }
     QByteArray address() const { return "127.0.0.1:" + QByteArray::number(m_port); }
 
     QList<Request> requests() const
@@ -181,6 +184,7 @@ private:
     Handler m_handler;
     int m_listen = -1;
     int m_port = 0;
+    bool m_bound = false;
     std::thread m_acceptor;
     struct Worker
     {

@@ -1,0 +1,165 @@
+// A real batch through the main window against a fake search engine on
+// loopback (reached through http_proxy): the spacing of the launches for
+// the delay 1, and the longest the event loop is kept from a 10 ms timer
+// while a batch runs with 10,000 domains in the overview.
+//   QT_QPA_PLATFORM=offscreen bench_runs [--benchmark_filter=...]
+// TALVEXA_BENCH_BATCH sets the batch length of the second figure (default
+// 20; each domain takes delay + 1 = 2 seconds).
+#include "Program.h"
+#include "ResultStore.h"
+#include "TForm1.h"
+#include "THTTPGetThread.h"
+#include "Toolkit.h"
+
+#include "FakeEnginePages.h"
+#include "LoopbackServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+namespace {
+
+std::mutex arrivalsMutex;
+std::vector<double> arrivals; // seconds, kind-0 requests
+QElapsedTimer sinceStart;
+
+LoopbackServer &engine()
+{
+    static LoopbackServer server([](LoopbackServer::Connection &c) {
+        if (c.request().requestLine.contains("?wd=site%3A")) {
+            std::lock_guard lock(arrivalsMutex);
+            arrivals.push_back(double(sinceStart.nsecsElapsed()) / 1e9);
+        }
+        c.respond(enginePage("12,345", siteResults("x.com", true)));
+    });
+    return server;
+}
+
+// A store with `listed` saved domains, each with one row.
+QString makeStore(QTemporaryDir &dir, int listed)
+{
+    const QString path = dir.filePath("setting.dat");
+    ResultStore::create(path);
+    ResultStore store(path);
+    ResultStore::Transaction t(store);
+    QueryRun run;
+    run.QueryTime = datetime::make(QDate(2026, 1, 1), QTime(9, 0));
+    for (int i = 0; i < listed; ++i) {
+        const QByteArray d = "site" + QByteArray::number(i) + ".example.com";
+        store.addDomain(QString::fromLatin1(d));
+        run.CurrentDomain = d;
+        store.addshoulu(run);
+    }
+    t.commit();
+    return path;
+}
+
+std::unique_ptr<TForm1> openWindow(const QString &path)
+{
+    TForm1::Options options;
+    options.storePath = path;
+    options.bannerUrl = QUrl();
+    auto form = std::make_unique<TForm1>(options);
+    form->FormCreate();
+    form->show();
+    return form;
+}
+
+void BM_launch_spacing_delay1(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        auto form = openWindow(makeStore(dir, 5));
+        arrivals.clear();
+        form->bsSkinSpinEdit1->setValue(1);
+        sinceStart.start();
+        form->bsSkinXFormButton2->click();
+        while (form->Run().Busy && sinceStart.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    std::sort(arrivals.begin(), arrivals.end());
+    double low = 1e9, high = 0;
+    for (size_t i = 1; i < arrivals.size(); ++i) {
+        low = std::min(low, arrivals[i] - arrivals[i - 1]);
+        high = std::max(high, arrivals[i] - arrivals[i - 1]);
+    }
+    state.counters["first_launch_ms"] = arrivals.empty() ? -1 : arrivals[0] * 1000;
+    state.counters["gap_min_ms"] = low * 1000;
+    state.counters["gap_max_ms"] = high * 1000;
+    state.counters["launches"] = double(arrivals.size());
+}
+
+void BM_event_loop_lateness_batch(benchmark::State &state)
+{
+    const int batch = qEnvironmentVariableIntValue("TALVEXA_BENCH_BATCH") > 0
+                          ? qEnvironmentVariableIntValue("TALVEXA_BENCH_BATCH")
+                          : 20;
+    double worst = 0;
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        // 10,000 domains in the overview; the batch runs over the first
+        // `batch` of them (the list is cut to those in the box).
+        auto form = openWindow(makeStore(dir, 10000));
+        QStringList first;
+        for (int i = 0; i < batch; ++i)
+            first << form->cbb1->itemText(i);
+        form->cbb1->clear();
+        form->cbb1->addItems(first);
+        form->bsSkinSpinEdit1->setValue(1);
+        QElapsedTimer last;
+        QTimer probe;
+        probe.setInterval(10);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            worst = std::max(worst, double(last.nsecsElapsed()) / 1e6 - 10.0);
+            last.restart();
+        });
+        form->bsSkinXFormButton2->click();
+        last.start();
+        probe.start();
+        QElapsedTimer clock;
+        clock.start();
+        while (form->Run().Busy && clock.elapsed() < 2000 * batch + 30000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        probe.stop();
+    }
+    state.counters["worst_lateness_ms"] = worst;
+    state.counters["batch_domains"] = batch;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    prepareBrowserEngine();
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    {
+        toolkit::TApplication app(argc, argv);
+        qputenv("http_proxy", "http://" + engine().address());
+        qunsetenv("no_proxy");
+        qunsetenv("NO_PROXY");
+        benchmark::Initialize(&argc, argv);
+        benchmark::RegisterBenchmark("BM_launch_spacing_delay1", BM_launch_spacing_delay1)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_event_loop_lateness_batch", BM_event_loop_lateness_batch)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        THTTPGetThread::finishAll();
+    }
+    curl_global_cleanup();
+    return 0;
+}

@@ -1,0 +1,98 @@
+// A stand-in for the search engine on loopback, for trying the program
+// without the internet: point http_proxy at it and every query the program
+// makes for www.baidu.com is answered here with a plausible result page.
+//   talvexa-fake-engine [PORT]      default 8088
+#include "FakeEnginePages.h"
+#include "LoopbackServer.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QList<QByteArray> QueryStrings = {"wd=site%3A",
+                                        "lm=1&wd=site%3A",
+                                        "lm=7&wd=site%3A",
+                                        "lm=30&wd=site%3A",
+                                        "lm=360&wd=site%3A",
+                                        "wd=domain%3A",
+                                        "wd="};
+
+// Figures that stay the same for a domain on a day and differ between
+// domains.
+quint32 seedOf(const QByteArray &domain)
+{
+    const QByteArray day = QDate::currentDate().toString(Qt::ISODate).toLatin1();
+    const QByteArray h = QCryptographicHash::hash(domain + day, QCryptographicHash::Sha1);
+    return quint32(uchar(h[0])) << 16 | quint32(uchar(h[1])) << 8 | uchar(h[2]);
+}
+
+void answer(LoopbackServer::Connection &c)
+{
+    const QByteArray line = c.request().requestLine;
+    const qsizetype q = line.indexOf("/s?");
+    const qsizetype end = line.lastIndexOf(" HTTP/");
+    if (q < 0 || end < q) {
+        c.respond("not a search", "404 Not Found");
+        return;
+    }
+    const QByteArray query = line.mid(q + 3, end - q - 3);
+    int kind = -1;
+    for (int k = 0; k < QueryStrings.size(); ++k) {
+        if (query.startsWith(QueryStrings[k]) &&
+            (kind < 0 || QueryStrings[k].size() > QueryStrings[kind].size()))
+            kind = k;
+    }
+    if (kind < 0) {
+        c.respond("not a search", "404 Not Found");
+        return;
+    }
+    const QByteArray domain = query.mid(QueryStrings[kind].size());
+    const quint32 seed = seedOf(domain);
+    const int total = int(seed % 900000) + 10000;
+    const int divisors[] = {1, 300, 40, 9, 2};
+    std::printf("%s\n", line.constData());
+    std::fflush(stdout);
+    if (kind == 6) {
+        const QByteArray date =
+            QDate::currentDate().addDays(-int(seed % 5)).toString("yyyy-M-d").toLatin1();
+        c.respond(enginePage("1", snapshotResults(domain, date)), "200 OK",
+                  "Content-Type: text/html; charset=gb2312\r\n");
+        return;
+    }
+    const int count = kind == 5 ? int(seed % 50000) : total / divisors[kind];
+    QByteArray text = QByteArray::number(count);
+    for (qsizetype i = text.size() - 3; i > 0; i -= 3)
+        text.insert(i, ',');
+    c.respond(enginePage(codec::toCp936(u"约") + text,
+                         kind == 0 ? siteResults(domain, seed % 3 != 0) : QByteArray()),
+              "200 OK", "Content-Type: text/html; charset=gb2312\r\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int port = argc > 1 ? std::atoi(argv[1]) : 8088;
+    LoopbackServer server(answer, port);
+    if (!server.listening()) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("fake search engine on 127.0.0.1:%d; start the program with\n"
+                "  http_proxy=http://127.0.0.1:%d\n",
+                server.port(), server.port());
+    std::fflush(stdout);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    return 0;
+}
