@@ -111,6 +111,7 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+    Timer1->setTimerType(Qt::PreciseTimer); // launches delay + 1 seconds apart, not about
     connect(Timer1, &QTimer::timeout, this, toolkit::handler([this] { Timer1Timer(); }));
 
     connect(WebBrowser1, &BannerPane::documentComplete, this,
