@@ -182,6 +182,7 @@ void QueryRunner::exitth(int launch)
     ++state.answers;
     Run.DomainAnswers = state.answers % AnswersPerDomain;
     QString failure;
+    bool reloaded = false;
     if (state.answers >= AnswersPerDomain) {
         QueryRun row;
         row.CurrentDomain = state.domain;
@@ -193,25 +194,29 @@ void QueryRunner::exitth(int launch)
             m_window.storeRow(row);
             m_window.setStatus(Done + codec::fromCp936(row.CurrentDomain));
             m_window.reloadResults();
+            reloaded = true;
         } catch (...) {
             failure = failureText();
         }
     }
     ++Run.Answers;
     m_window.setGaugeValue(Run.Answers);
-    endRunIfDone();
+    // The list was just reloaded with nothing stored since: once is enough.
+    endRunIfDone(reloaded);
     // Shown last: the message box lets further answers in, and they find
     // the counts already up to date.
     if (!failure.isEmpty())
         showStoreFailure(failure);
 }
 
-void QueryRunner::endRunIfDone()
+void QueryRunner::endRunIfDone(bool listFresh)
 {
     if (!Run.Busy || m_launching || Run.Answers < m_launchedRequests || !m_unstarted.isEmpty())
         return;
     Run.Busy = false;
     m_window.setTimerEnabled(false);
+    if (listFresh)
+        return;
     try {
         m_window.reloadResults();
     } catch (...) {

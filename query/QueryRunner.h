@@ -78,7 +78,7 @@ private:
     // Counts one answer of a launch.
     void exitth(int launch);
     void countLaunchFailures();
-    void endRunIfDone();
+    void endRunIfDone(bool listFresh = false);
     void showStoreFailure(const QString &text);
 
     Window &m_window;
