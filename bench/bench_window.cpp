@@ -121,6 +121,14 @@ void BM_rss_without_banner(benchmark::State &state)
 
 void BM_LoadShoulu_overview(benchmark::State &state)
 {
+    if (!form) {
+        TForm1::Options options;
+        options.storePath = storePath();
+        options.bannerUrl = QUrl();
+        form = std::make_unique<TForm1>(options);
+        form->FormCreate();
+        form->show();
+    }
     for (auto _ : state) {
         form->LoadShoulu(QString());
         form->lv1->viewport()->repaint(); // filled and drawn
