@@ -44,14 +44,12 @@ void engine(LoopbackServer::Connection &c)
         c.respond("unexpected", "400 Bad Request");
         return;
     }
-    const QByteArray query = line.mid(prefix.size(), line.size() - prefix.size() - 9);
-    int kind = -1;
-    for (int k = 0; k < QueryStrings.size(); ++k) {
-        if (query.startsWith(QueryStrings[k]) &&
-            (kind < 0 || QueryStrings[k].size() > QueryStrings[kind].size()))
-            kind = k;
+    QByteArray domain;
+    const int kind = engineQueryKind(line.mid(4, line.size() - 4 - 9), domain);
+    if (kind < 0) {
+        c.respond("unexpected", "400 Bad Request");
+        return;
     }
-    const QByteArray domain = query.mid(QueryStrings[kind].size());
     if (kind == 6) {
         c.respond(enginePage("3", snapshotResults(domain, "2021-3-4")));
         return;

@@ -14,14 +14,6 @@
 
 namespace {
 
-const QList<QByteArray> QueryStrings = {"wd=site%3A",
-                                        "lm=1&wd=site%3A",
-                                        "lm=7&wd=site%3A",
-                                        "lm=30&wd=site%3A",
-                                        "lm=360&wd=site%3A",
-                                        "wd=domain%3A",
-                                        "wd="};
-
 // Figures that stay the same for a domain on a day and differ between
 // domains.
 quint32 seedOf(const QByteArray &domain)
@@ -34,24 +26,13 @@ quint32 seedOf(const QByteArray &domain)
 void answer(LoopbackServer::Connection &c)
 {
     const QByteArray line = c.request().requestLine;
-    const qsizetype q = line.indexOf("/s?");
-    const qsizetype end = line.lastIndexOf(" HTTP/");
-    if (q < 0 || end < q) {
+    QByteArray domain;
+    const int kind = engineQueryKind(line, domain);
+    if (kind < 0 || !line.endsWith(" HTTP/1.1")) {
         c.respond("not a search", "404 Not Found");
         return;
     }
-    const QByteArray query = line.mid(q + 3, end - q - 3);
-    int kind = -1;
-    for (int k = 0; k < QueryStrings.size(); ++k) {
-        if (query.startsWith(QueryStrings[k]) &&
-            (kind < 0 || QueryStrings[k].size() > QueryStrings[kind].size()))
-            kind = k;
-    }
-    if (kind < 0) {
-        c.respond("not a search", "404 Not Found");
-        return;
-    }
-    const QByteArray domain = query.mid(QueryStrings[kind].size());
+    domain.chop(9); // " HTTP/1.1"
     const quint32 seed = seedOf(domain);
     const int total = int(seed % 900000) + 10000;
     const int divisors[] = {1, 300, 40, 9, 2};

@@ -5,6 +5,7 @@
 // with its snapshot date (kind 6). Code page 936 bytes.
 
 #include "Codec.h"
+#include "QueryUrls.h"
 
 #include <QByteArray>
 
@@ -29,4 +30,29 @@ inline QByteArray snapshotResults(const QByteArray &domain, const QByteArray &da
            "<font color=\"#008000\"><b>" +
            domain + "</b>/ " + date +
            " </font> - <p style=\"margin:0 0 0 15px\">abstract</p></td></tr></table>";
+}
+
+// The query kind of a request line's target ("/s?..." or, through a proxy,
+// "http://host/s?..."), and the domain behind the kind's query string; -1
+// when it is no query of the seven kinds.
+inline int engineQueryKind(const QByteArray &target, QByteArray &domain)
+{
+    const QueryUrls urls;
+    const qsizetype q = target.indexOf("/s?");
+    if (q < 0)
+        return -1;
+    const QByteArray query = target.mid(q);
+    int kind = -1;
+    QByteArray best;
+    for (int k = 0; k < urls.count(); ++k) {
+        const QByteArray &prefix = urls.prefix(QueryKind(k));
+        const QByteArray path = prefix.mid(prefix.indexOf("/s?"));
+        if (query.startsWith(path) && path.size() > best.size()) {
+            kind = k;
+            best = path;
+        }
+    }
+    if (kind >= 0)
+        domain = query.mid(best.size());
+    return kind;
 }
