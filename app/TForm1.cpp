@@ -3,6 +3,7 @@
 #include "BannerPane.h"
 #include "ComboDomainBox.h"
 #include "DelaySpinBox.h"
+#include "OverviewLoader.h"
 #include "ResultStore.h"
 #include "ResultsModel.h"
 #include "TForm2.h"
@@ -166,7 +167,7 @@ public:
             f.Timer1->start();
     }
     void storeRow(const QueryRun &row) override { f.store().addshoulu(row); }
-    void reloadResults() override { f.LoadShoulu(QString()); }
+    void reloadResults() override { f.requestOverview(); }
     bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch) override
     {
         return f.gotourl(url, domain, kind, launch);
@@ -333,6 +334,15 @@ bool TForm1::FormCreate()
         toolkit::showMessage(QStringLiteral("文件不完整"));
         return false;
     }
+    m_store->setAutoCheckpoint(false); // the overview reader does it
+    m_overview = std::make_unique<OverviewLoader>(
+        m_options.storePath, [this](QList<ShouluRow> rows) { applyOverview(std::move(rows)); },
+        [this](const QString &text) {
+            // A broken store is reported once, not for every domain.
+            if (!m_overviewFailureShown)
+                toolkit::showMessage(text);
+            m_overviewFailureShown = true;
+        });
     ComboDomainBox box(*cbb1);
     m_store->loadDomain(box);
     Urls.emplace();
@@ -358,6 +368,27 @@ void TForm1::LoadShoulu(const QString &d)
     lv1Rows->setRows(std::move(rows));
     if (!d.isEmpty())
         updateChat(d);
+}
+
+void TForm1::requestOverview()
+{
+    if (m_overview)
+        m_overview->request();
+}
+
+bool TForm1::overviewPending() const
+{
+    return m_overview && m_overview->busy();
+}
+
+void TForm1::applyOverview(QList<ShouluRow> rows)
+{
+    m_overviewFailureShown = false;
+    lv1Rows->clear();
+    if (rows.isEmpty())
+        return;
+    Chart1->clearPoints();
+    lv1Rows->setRows(std::move(rows));
 }
 
 void TForm1::updateChat(const QString &d)

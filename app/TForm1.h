@@ -2,6 +2,7 @@
 
 #include "QueryRunner.h"
 #include "QueryUrls.h"
+#include "ShouluRow.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include <optional>
 
 class BannerPane;
+class OverviewLoader;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -88,6 +90,10 @@ public:
 
     // Views.
     void LoadShoulu(const QString &d);
+    // LoadShoulu with the empty text, read in the background: what the
+    // query runs use after each completed domain.
+    void requestOverview();
+    bool overviewPending() const;
     void updateChat(const QString &d);
     void updateChatline();
 
@@ -112,5 +118,8 @@ private:
     std::unique_ptr<RunWindow> m_runWindow;
     Options m_options;
     std::unique_ptr<ResultStore> m_store;
+    std::unique_ptr<OverviewLoader> m_overview;
+    bool m_overviewFailureShown = false;
+    void applyOverview(QList<ShouluRow> rows);
     bool m_centred = false;
 };

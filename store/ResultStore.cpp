@@ -67,8 +67,9 @@ QString trimmed(const QString &text)
 void applySettings(SqlDatabase &db)
 {
     // A committed row must survive a crash of the process or the machine:
-    // rollback journal, synced at every commit.
-    db.execute("pragma journal_mode = delete; pragma synchronous = full;");
+    // write-ahead log, synced at every commit. The log also lets the
+    // overview be read on a second connection while rows are written.
+    db.execute("pragma journal_mode = wal; pragma synchronous = full;");
     // Pages are decrypted on every cache miss: keep the hot ones (about 32 MB).
     db.execute("pragma cache_size = -32768;");
 }
@@ -251,6 +252,16 @@ QList<ShouluRow> ResultStore::chartRows(const QString &domain)
     m_statements->chart.reset();
     m_statements->chart.bind(1, domain);
     return readRows(m_statements->chart);
+}
+
+void ResultStore::setAutoCheckpoint(bool on)
+{
+    m_db->execute(on ? "pragma wal_autocheckpoint = 1000;" : "pragma wal_autocheckpoint = 0;");
+}
+
+void ResultStore::checkpoint()
+{
+    m_db->execute("pragma wal_checkpoint(PASSIVE);");
 }
 
 ResultStore::Transaction::Transaction(ResultStore &store) : m_store(store)

@@ -51,6 +51,15 @@ public:
     // The 30 newest rows of dayHistory.
     QList<ShouluRow> chartRows(const QString &domain);
 
+    // Whether commits fold the write-ahead log back into the file when it
+    // grows (on by default). A window that checkpoints from its background
+    // reader turns it off, so that no commit on the main thread has to
+    // copy the log.
+    void setAutoCheckpoint(bool on);
+    // Folds as much of the log into the file as can be done without
+    // waiting for anyone.
+    void checkpoint();
+
     // Several operations as one: committed by commit(), rolled back when
     // left without it (an exception on the way).
     class Transaction

@@ -91,9 +91,9 @@ struct Fixture
     bool waitForRunEnd(int ms)
     {
         QDeadlineTimer deadline(ms);
-        while (form->Run().Busy && !deadline.hasExpired())
+        while ((form->Run().Busy || form->overviewPending()) && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return !form->Run().Busy;
+        return !form->Run().Busy && !form->overviewPending();
     }
     QList<ShouluRow> history(const QString &domain) { return form->store().dayHistory(domain); }
 };
