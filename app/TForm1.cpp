@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
