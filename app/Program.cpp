@@ -1,11 +1,11 @@
 #include "Program.h"
 
+#include "CurlGlobal.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "THTTPGetThread.h"
 #include "Toolkit.h"
 
-#include <curl/curl.h>
 #include <unistd.h>
 
 void prepareBrowserEngine()
@@ -19,7 +19,7 @@ void prepareBrowserEngine()
 int runProgram(int argc, char **argv)
 {
     prepareBrowserEngine();
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const CurlGlobal curl;
     int status = 0;
     {
         toolkit::TApplication app(argc, argv);
@@ -38,6 +38,5 @@ int runProgram(int argc, char **argv)
         // Fetches still under way end here, before the application goes.
         THTTPGetThread::finishAll();
     }
-    curl_global_cleanup();
     return status;
 }

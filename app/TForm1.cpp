@@ -1,13 +1,14 @@
 #include "TForm1.h"
 
 #include "BannerPane.h"
-#include "ComboDomainBox.h"
 #include "DelaySpinBox.h"
+#include "DomainCombo.h"
+#include "HttpQueryFetcher.h"
 #include "OverviewLoader.h"
 #include "ResultStore.h"
 #include "ResultsModel.h"
+#include "StoreHistory.h"
 #include "TForm2.h"
-#include "Tmyhttpget.h"
 #include "Toolkit.h"
 #include "TrendChart.h"
 
@@ -112,7 +113,6 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     Timer1->setTimerType(Qt::PreciseTimer); // launches delay + 1 seconds apart, not about
-    connect(Timer1, &QTimer::timeout, this, toolkit::handler([this] { Timer1Timer(); }));
 
     connect(WebBrowser1, &BannerPane::documentComplete, this,
             toolkit::handler([this] { WebBrowser1DocumentComplete(); }));
@@ -128,92 +128,7 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     layout->addWidget(chartArea);
 }
 
-// The window as the query runs see it.
-class TForm1::RunWindow : public QueryRunner::Window
-{
-public:
-    explicit RunWindow(TForm1 &form) : f(form) {}
-    QString domainText() const override { return f.cbb1->currentText(); }
-    void setDomainText(const QString &text) override { f.cbb1->setEditText(text); }
-    QStringList domainItems() const override
-    {
-        QStringList items;
-        for (int i = 0; i < f.cbb1->count(); ++i)
-            items << f.cbb1->itemText(i);
-        return items;
-    }
-    void appendDomainItem(const QString &domain) override { f.cbb1->addItem(domain); }
-    void saveDomainList() override
-    {
-        for (const QString &item : domainItems())
-            f.store().addDomain(item);
-        ComboDomainBox box(*f.cbb1);
-        f.store().loadDomain(box);
-    }
-    int delay() const override { return f.bsSkinSpinEdit1->value(); }
-    void setStatus(const QString &text) override { f.bsSkinStatusPanel1->setText(text); }
-    void setGaugeMaximum(int maximum) override { f.bskng1->setMaximum(maximum); }
-    void setGaugeValue(int value) override
-    {
-        f.bskng1->setValue(qBound(f.bskng1->minimum(), value, f.bskng1->maximum()));
-    }
-    void setTimerInterval(int milliseconds) override { f.Timer1->setInterval(milliseconds); }
-    void setTimerEnabled(bool enabled) override
-    {
-        if (!enabled)
-            f.Timer1->stop();
-        else if (!f.Timer1->isActive())
-            f.Timer1->start();
-    }
-    void storeRow(const QueryRun &row) override { f.store().addshoulu(row); }
-    void reloadResults() override { f.requestOverview(); }
-    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch) override
-    {
-        return f.gotourl(url, domain, kind, launch);
-    }
-    void showError(const QString &text) override { toolkit::showMessage(text); }
-
-private:
-    TForm1 &f;
-};
-
 TForm1::~TForm1() = default;
-
-bool TForm1::gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch)
-{
-    try {
-        // Owned by the window; libcurl keeps no local cache, and the request
-        // asks every cache on the way for a fresh answer.
-        auto *request = new Tmyhttpget(this);
-        request->BinaryData = false;
-        request->UseCache = false;
-        request->Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)";
-        request->URL = url;
-        request->Domain = domain;
-        request->OnDoneString = [this](QObject *sender, const QByteArray &result) {
-            toolkit::guarded([&] { getstr(sender, result); });
-        };
-        request->OnError = [this](QObject *sender) { toolkit::guarded([&] { geterror(sender); }); };
-        request->Kind = kind;
-        request->Launch = launch;
-        request->Fetch();
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-void TForm1::getstr(QObject *Sender, const QByteArray &Result)
-{
-    const auto *request = static_cast<Tmyhttpget *>(Sender);
-    Runner->getstr(request->Launch, request->Kind, request->Domain, Result);
-}
-
-void TForm1::geterror(QObject *Sender)
-{
-    const auto *request = static_cast<Tmyhttpget *>(Sender);
-    Runner->geterror(request->Launch, request->Kind);
-}
 
 void TForm1::buildTopPanel()
 {
@@ -342,15 +257,37 @@ bool TForm1::FormCreate()
                 toolkit::showMessage(text);
             m_overviewFailureShown = true;
         });
-    ComboDomainBox box(*cbb1);
-    m_store->loadDomain(box);
+    m_domainBox = std::make_unique<DomainCombo>(*cbb1);
+    loadDomain();
     Urls.emplace();
-    m_runWindow = std::make_unique<RunWindow>(*this);
-    Runner = std::make_unique<QueryRunner>(*m_runWindow, *Urls);
+    m_history = std::make_unique<StoreHistory>(*m_store, [this] { requestOverview(); });
+    m_fetcher = std::make_unique<HttpQueryFetcher>();
+    // Timer1 paces the runner's batches; the runner handles its ticks.
+    Runner = std::make_unique<QueryRunner>(*m_domainBox, *m_fetcher, *m_history, *Urls, Timer1);
+    connectRunner();
     lv1->setShowGrid(true);
     if (m_options.bannerUrl.isValid())
         WebBrowser1->load(m_options.bannerUrl);
     return true;
+}
+
+void TForm1::connectRunner()
+{
+    QueryRunner *runner = Runner.get();
+    runner->setDelay(bsSkinSpinEdit1->value());
+    connect(bsSkinSpinEdit1, &QSpinBox::valueChanged, runner, &QueryRunner::setDelay);
+    connect(runner, &QueryRunner::statusChanged, bsSkinStatusPanel1, &QLabel::setText);
+    connect(runner, &QueryRunner::gaugeMaximumChanged, bskng1, &QProgressBar::setMaximum);
+    connect(runner, &QueryRunner::gaugeValueChanged, bskng1, [this](int value) {
+        bskng1->setValue(qBound(bskng1->minimum(), value, bskng1->maximum()));
+    });
+    connect(runner, &QueryRunner::failed, this,
+            [](const QString &text) { toolkit::showMessage(text); });
+}
+
+void TForm1::loadDomain()
+{
+    m_domainBox->load(store().domains());
 }
 
 void TForm1::LoadShoulu(const QString &d)

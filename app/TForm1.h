@@ -12,6 +12,8 @@
 #include <optional>
 
 class BannerPane;
+class DomainCombo;
+class HttpQueryFetcher;
 class OverviewLoader;
 class QCheckBox;
 class QComboBox;
@@ -24,6 +26,7 @@ class QTableView;
 class QTimer;
 class ResultStore;
 class ResultsModel;
+class StoreHistory;
 class TForm2;
 class TrendChart;
 
@@ -81,12 +84,11 @@ public:
     std::optional<QueryUrls> Urls;
     std::unique_ptr<QueryRunner> Runner; // the run state and its steps
     const QueryRun &Run() const { return Runner->run(); }
+    // The query requests still out; none once every answer is in.
+    HttpQueryFetcher *fetcher() const { return m_fetcher.get(); }
 
-    // Launches one query request; false when it could not be started.
-    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch);
-    // The request's answer: its page, or its failure.
-    void getstr(QObject *Sender, const QByteArray &Result);
-    void geterror(QObject *Sender);
+    // Refills the domain box from the saved list.
+    void loadDomain();
 
     // Views.
     void LoadShoulu(const QString &d);
@@ -114,11 +116,15 @@ private:
     void buildTopPanel();
     void buildChartArea();
 
-    class RunWindow;
-    std::unique_ptr<RunWindow> m_runWindow;
+    void connectRunner();
+
     Options m_options;
     std::unique_ptr<ResultStore> m_store;
     std::unique_ptr<OverviewLoader> m_overview;
+    std::unique_ptr<DomainCombo> m_domainBox;
+    std::unique_ptr<StoreHistory> m_history;
+    // Goes before the runner: the requests it abandons answer nobody.
+    std::unique_ptr<HttpQueryFetcher> m_fetcher;
     bool m_overviewFailureShown = false;
     void applyOverview(QList<ShouluRow> rows);
     bool m_centred = false;

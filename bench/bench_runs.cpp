@@ -5,6 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_runs [--benchmark_filter=...]
 // TALVEXA_BENCH_BATCH sets the batch length of the second figure (default
 // 20; each domain takes delay + 1 = 2 seconds).
+#include "CurlGlobal.h"
 #include "Program.h"
 #include "ResultStore.h"
 #include "TForm1.h"
@@ -13,6 +14,7 @@
 
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
+#include "StoreFixture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,8 +24,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <curl/curl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -60,7 +60,7 @@ QString makeStore(QTemporaryDir &dir, int listed)
         const QByteArray d = "site" + QByteArray::number(i) + ".example.com";
         store.addDomain(QString::fromLatin1(d));
         run.CurrentDomain = d;
-        store.addshoulu(run);
+        addRow(store, run);
     }
     t.commit();
     return path;
@@ -143,7 +143,7 @@ void BM_event_loop_lateness_batch(benchmark::State &state)
 int main(int argc, char **argv)
 {
     prepareBrowserEngine();
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const CurlGlobal curl;
     {
         toolkit::TApplication app(argc, argv);
         qputenv("http_proxy", "http://" + engine().address());
@@ -160,6 +160,5 @@ int main(int argc, char **argv)
         benchmark::Shutdown();
         THTTPGetThread::finishAll();
     }
-    curl_global_cleanup();
     return 0;
 }

@@ -2,7 +2,7 @@
 // with 365 daily rows each (3.65 million rows), appended day by day as
 // daily batches would. The file is made once and kept beside the
 // executable (bench_store.dat); delete it to make it anew.
-#include "ResultStore.h"
+#include "StoreFixture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,7 +55,7 @@ void generate(const QString &path)
             run.Result.baidudomain = i % 5000;
             run.Result.baiduindex = datetime::make(QDate(2025, 1, 1).addDays(day - 1));
             run.Result.baiduisfirst = (i + day) % 3 == 0;
-            store.addshoulu(run);
+            addRow(store, run);
         }
         t.commit();
     }
@@ -125,7 +125,7 @@ void BM_addshoulu(benchmark::State &state)
     run.CurrentDomain = "bench-append.example.com";
     run.QueryTime = datetime::now();
     for (auto _ : state)
-        store().addshoulu(run);
+        addRow(store(), run);
 }
 
 void BM_fileSizePerRow(benchmark::State &state)

@@ -4,11 +4,12 @@
 // memory of the process before and after the banner has loaded.
 #include "BannerPane.h"
 #include "Program.h"
-#include "ResultStore.h"
+#include "StoreFixture.h"
 #include "TForm1.h"
 #include "Toolkit.h"
 
 #include "LoopbackServer.h"
+#include "TestFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,24 +19,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <memory>
 #include <string>
 
 namespace {
 
 constexpr int Domains = 10000;
-
-double residentMegabytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
-}
 
 QString storePath()
 {
@@ -54,7 +43,7 @@ QString storePath()
                     store.addDomain(QString::fromLatin1(d));
                 run.CurrentDomain = d;
                 run.Result.baidu = i * 10 + day;
-                store.addshoulu(run);
+                addRow(store, run);
             }
         }
         t.commit();

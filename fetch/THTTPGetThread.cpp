@@ -8,9 +8,9 @@
 
 #include <curl/curl.h>
 
+#include <condition_variable>
 #include <limits>
 #include <memory>
-#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -226,7 +226,10 @@ bool THTTPGetThread::receive(const char *data, std::size_t size)
         data += n;
         size -= n;
         if (m_onProgress) {
-            onMainThread([this] { m_onProgress(this, m_contentLength, m_bytesReceived); });
+            onMainThread([this] {
+                if (!m_detached)
+                    m_onProgress(this, m_contentLength, m_bytesReceived);
+            });
         }
     }
     return true;

@@ -25,8 +25,13 @@ public:
     // Main thread: asks the worker to stop at its next check.
     void requestTermination() { m_terminate.store(true); }
     void clearSucceeded() { m_succeeded.store(false); }
-    // Main thread: the completion will reach nobody (its component is gone).
-    void detach() { m_onCompletion = nullptr; }
+    // Main thread: neither progress nor completion will reach anybody any
+    // more (its component is gone).
+    void detach()
+    {
+        m_onCompletion = nullptr;
+        m_detached = true;
+    }
 
     // Readable from the completion and progress handlers.
     bool Succeeded() const { return m_succeeded.load(); }
@@ -65,6 +70,7 @@ private:
     const bool m_binaryData, m_useCache;
     const TOnProgressEvent m_onProgress;
     Completion m_onCompletion;
+    bool m_detached = false; // main thread only
 
     std::atomic<bool> m_terminate{false};
     std::atomic<bool> m_succeeded{false};

@@ -14,5 +14,4 @@ public:
 
     QByteArray Domain; // code page 936 bytes
     int Kind = 0;
-    int Launch = 0; // which launch of a domain the answer belongs to
 };

@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "Clock.h"
+
 namespace datetime {
 
 QDateTime make(const QDate &date, const QTime &time)
@@ -19,7 +21,7 @@ QDateTime noSnapshot()
 
 QDateTime now()
 {
-    const QDateTime local = QDateTime::currentDateTime();
+    const QDateTime local = Clock::currentDateTime();
     const QTime t = local.time();
     // Whole seconds: the store keeps no fractions.
     return make(local.date(), QTime(t.hour(), t.minute(), t.second()));

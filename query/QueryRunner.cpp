@@ -31,41 +31,59 @@ QString failureText()
 
 } // namespace
 
-QueryRunner::QueryRunner(Window &window, const QueryUrls &urls) : m_window(window), m_urls(urls) {}
-
-void QueryRunner::bsSkinXFormButton1Click()
+QueryRunner::QueryRunner(DomainList &domains, QueryFetcher &fetcher, QueryHistory &history,
+                         const QueryUrls &urls, QTimer *timer, QObject *parent)
+    : QObject(parent), m_domains(domains), m_fetcher(fetcher), m_history(history), m_urls(urls),
+      m_timer(timer ? timer : new QTimer(this))
 {
-    if (Run.Busy)
-        return;
-    const QString typed = m_window.domainText();
-    const QString d = withoutSlashes(typed);
+    if (!timer) {
+        m_timer->setInterval(1000);
+        m_timer->setTimerType(Qt::PreciseTimer); // launches delay + 1 seconds apart, not about
+    }
+    connect(m_timer, &QTimer::timeout, this, &QueryRunner::Timer1Timer);
+}
+
+void QueryRunner::startRun(int expectedAnswers)
+{
     Run.QueryTime = datetime::now();
-    Run.ExpectedAnswers = AnswersPerDomain;
+    Run.ExpectedAnswers = expectedAnswers;
     Run.Answers = 0;
     Run.DomainAnswers = 0;
     m_launchedRequests = 0;
     m_launches.clear();
     m_storeFailureShown = false;
+    emit gaugeMaximumChanged(expectedAnswers);
+    emit gaugeValueChanged(0);
+}
+
+void QueryRunner::bsSkinXFormButton1Click()
+{
+    if (Run.Busy)
+        return;
+    const QString typed = m_domains.text();
+    const QString d = withoutSlashes(typed);
+    startRun(AnswersPerDomain);
     m_launching = false;
-    m_window.setGaugeMaximum(AnswersPerDomain);
-    m_window.setGaugeValue(0);
     Run.Busy = true;
     Run.CurrentDomain = codec::toCp936(d);
-    m_window.setStatus(Querying + d);
+    emit statusChanged(Querying + d);
 
     try {
-        if (!typed.isEmpty() && !m_window.domainItems().contains(typed, Qt::CaseInsensitive))
-            m_window.appendDomainItem(typed);
-        m_window.saveDomainList();
+        QStringList items = m_domains.items();
+        if (!typed.isEmpty() && !items.contains(typed, Qt::CaseInsensitive)) {
+            items << typed;
+            m_domains.setItems(items);
+        }
+        m_domains.load(m_history.saveDomains(items));
     } catch (...) {
         // Nothing was launched, so no answer will come: the run ends here.
         Run.Busy = false;
-        m_window.setTimerEnabled(false);
-        m_window.showError(failureText());
+        m_timer->stop();
+        emit failed(failureText());
         return;
     }
     launchDomain(d, codec::toCp936(d));
-    m_window.setDomainText(d);
+    m_domains.setText(d);
     countLaunchFailures();
 }
 
@@ -73,23 +91,15 @@ void QueryRunner::bsSkinXFormButton2Click()
 {
     if (Run.Busy)
         return;
-    const int items = int(m_window.domainItems().size());
-    Run.QueryTime = datetime::now();
-    Run.ExpectedAnswers = AnswersPerDomain * items;
-    Run.Answers = 0;
-    Run.BatchTicks = m_window.delay();
+    const int items = int(m_domains.items().size());
+    startRun(AnswersPerDomain * items);
+    Run.BatchTicks = m_delay;
     Run.BatchIndex = 0;
-    Run.DomainAnswers = 0;
-    m_launchedRequests = 0;
-    m_launches.clear();
-    m_storeFailureShown = false;
-    m_window.setGaugeMaximum(Run.ExpectedAnswers);
-    m_window.setGaugeValue(0);
     Run.Busy = true;
     m_launching = true;
-    m_window.setTimerInterval(10);
-    m_window.setTimerEnabled(true);
-    m_window.setStatus(BatchStarted);
+    m_timer->setInterval(10);
+    m_timer->start();
+    emit statusChanged(BatchStarted);
     if (items == 0) {
         // Nothing to launch and nothing to wait for.
         m_launching = false;
@@ -100,13 +110,12 @@ void QueryRunner::bsSkinXFormButton2Click()
 void QueryRunner::Timer1Timer()
 {
     if (!Run.Busy || !m_launching) {
-        m_window.setTimerEnabled(false);
+        m_timer->stop();
         return;
     }
-    const int delay = m_window.delay();
-    if (Run.BatchTicks > delay) {
-        m_window.setTimerInterval(1000);
-        const QStringList items = m_window.domainItems();
+    if (Run.BatchTicks > m_delay) {
+        m_timer->setInterval(1000);
+        const QStringList items = m_domains.items();
         if (Run.BatchIndex < items.size()) {
             const QString item = items[Run.BatchIndex];
             Run.CurrentDomain = codec::toCp936(item);
@@ -117,14 +126,14 @@ void QueryRunner::Timer1Timer()
         // The list as it is now decides where the batch stops: a shortened
         // list ends it early, a lengthened one is followed to its new end.
         const int launchedDomains = Run.BatchIndex;
-        const int listed = int(m_window.domainItems().size());
+        const int listed = int(items.size());
         Run.ExpectedAnswers = AnswersPerDomain * qMax(launchedDomains, listed);
         if (Run.BatchIndex >= listed) {
             m_launching = false;
             Run.ExpectedAnswers = AnswersPerDomain * launchedDomains;
-            m_window.setTimerEnabled(false);
+            m_timer->stop();
         }
-        m_window.setGaugeMaximum(Run.ExpectedAnswers);
+        emit gaugeMaximumChanged(Run.ExpectedAnswers);
     }
     ++Run.BatchTicks;
     countLaunchFailures();
@@ -141,8 +150,11 @@ void QueryRunner::launchDomain(const QString &item, const QByteArray &cleaned)
         ++m_launchedRequests;
         bool started = false;
         try {
-            started =
-                m_window.gotourl(m_urls.requestUrl(QueryKind(kind), bytes), cleaned, kind, launch);
+            started = m_fetcher.start(
+                QueryRequest{m_urls.requestUrl(QueryKind(kind), bytes), cleaned, kind, launch},
+                [this](const QueryRequest &request, const QueryAnswer &result) {
+                    answer(request, result);
+                });
         } catch (...) {
             started = false;
         }
@@ -156,6 +168,14 @@ void QueryRunner::countLaunchFailures()
     const QList<QPair<int, int>> failures = std::exchange(m_unstarted, {});
     for (const auto &[launch, kind] : failures)
         geterror(launch, kind);
+}
+
+void QueryRunner::answer(const QueryRequest &request, const QueryAnswer &result)
+{
+    if (result.succeeded)
+        getstr(request.launch, request.kind, request.domain, result.page);
+    else
+        geterror(request.launch, request.kind);
 }
 
 void QueryRunner::getstr(int launch, int kind, const QByteArray &domain, const QByteArray &page)
@@ -184,23 +204,20 @@ void QueryRunner::exitth(int launch)
     QString failure;
     bool reloaded = false;
     if (state.answers >= AnswersPerDomain) {
-        QueryRun row;
-        row.CurrentDomain = state.domain;
-        row.QueryTime = Run.QueryTime;
-        row.Result = state.result;
-        Run.Result = state.result;
-        m_launches.remove(launch);
+        const Launch done = m_launches.take(launch);
+        Run.Result = done.result;
         try {
-            m_window.storeRow(row);
-            m_window.setStatus(Done + codec::fromCp936(row.CurrentDomain));
-            m_window.reloadResults();
+            const QString domain = codec::fromCp936(done.domain);
+            m_history.storeRow(domain, Run.QueryTime, done.result);
+            emit statusChanged(Done + domain);
+            m_history.reloadOverview();
             reloaded = true;
         } catch (...) {
             failure = failureText();
         }
     }
     ++Run.Answers;
-    m_window.setGaugeValue(Run.Answers);
+    emit gaugeValueChanged(Run.Answers);
     // The list was just reloaded with nothing stored since: once is enough.
     endRunIfDone(reloaded);
     // Shown last: the message box lets further answers in, and they find
@@ -214,11 +231,11 @@ void QueryRunner::endRunIfDone(bool listFresh)
     if (!Run.Busy || m_launching || Run.Answers < m_launchedRequests || !m_unstarted.isEmpty())
         return;
     Run.Busy = false;
-    m_window.setTimerEnabled(false);
+    m_timer->stop();
     if (listFresh)
         return;
     try {
-        m_window.reloadResults();
+        m_history.reloadOverview();
     } catch (...) {
         showStoreFailure(failureText());
     }
@@ -230,5 +247,5 @@ void QueryRunner::showStoreFailure(const QString &text)
     if (m_storeFailureShown)
         return;
     m_storeFailureShown = true;
-    m_window.showError(text);
+    emit failed(text);
 }

@@ -1,69 +1,57 @@
 #pragma once
 
+#include "DomainList.h"
+#include "QueryFetcher.h"
+#include "QueryHistory.h"
 #include "QueryRun.h"
 #include "QueryUrls.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QObject>
 #include <QString>
-#include <QStringList>
+#include <QTimer>
 
 // Single queries and batches: starts them, launches the seven requests of
-// each domain, paces a batch, counts every answer and stores each domain's
-// row when its seventh answer arrives. It talks to the window only through
-// Window, so it runs without one.
+// each domain, paces a batch with its timer, counts every answer and
+// stores each domain's row when its seventh answer arrives. It works with
+// three collaborators and reports through signals, so the window and the
+// command line drive the same run.
 //
 // Every launch of a domain keeps its own answers and its own count, so
 // that domains whose answers overlap in a batch are stored apart, each
 // under its own name.
-class QueryRunner
+class QueryRunner : public QObject
 {
+    Q_OBJECT
 public:
-    // What the runner needs of the main window.
-    class Window
-    {
-    public:
-        virtual ~Window() = default;
-        // The domain box.
-        virtual QString domainText() const = 0;
-        virtual void setDomainText(const QString &text) = 0;
-        virtual QStringList domainItems() const = 0;
-        virtual void appendDomainItem(const QString &domain) = 0;
-        // Stores every item of the box not stored yet, then reloads the box.
-        virtual void saveDomainList() = 0;
-        // The delay box, in whole seconds.
-        virtual int delay() const = 0;
-        virtual void setStatus(const QString &text) = 0;
-        virtual void setGaugeMaximum(int maximum) = 0;
-        virtual void setGaugeValue(int value) = 0;
-        virtual void setTimerInterval(int milliseconds) = 0;
-        virtual void setTimerEnabled(bool enabled) = 0;
-        // Appends one history row: CurrentDomain, QueryTime and Result.
-        virtual void storeRow(const QueryRun &row) = 0;
-        // Reloads the results list with the latest rows.
-        virtual void reloadResults() = 0;
-        // Starts one request; its answer comes back through getstr or
-        // geterror with the same launch number. False when it could not be
-        // created or started.
-        virtual bool gotourl(const QByteArray &url, const QByteArray &domain, int kind,
-                             int launch) = 0;
-        virtual void showError(const QString &text) = 0;
-    };
+    // `timer` paces batches; when none is given the runner makes its own.
+    QueryRunner(DomainList &domains, QueryFetcher &fetcher, QueryHistory &history,
+                const QueryUrls &urls, QTimer *timer = nullptr, QObject *parent = nullptr);
 
-    QueryRunner(Window &window, const QueryUrls &urls);
+    // The batch delay in whole seconds, read afresh at every tick.
+    void setDelay(int seconds) { m_delay = seconds; }
+    int delay() const { return m_delay; }
 
-    // Handlers of the window's controls.
-    void bsSkinXFormButton1Click(); // "查询"
-    void bsSkinXFormButton2Click(); // "批量查询"
-    void Timer1Timer();
+    void bsSkinXFormButton1Click(); // single query of the typed domain
+    void bsSkinXFormButton2Click(); // batch over the list
+    void Timer1Timer();             // one tick of the batch timer
 
     // One answer of a request of the given launch: a page, or a failure.
     void getstr(int launch, int kind, const QByteArray &domain, const QByteArray &page);
     void geterror(int launch, int kind);
 
     const QueryRun &run() const { return Run; }
+    QTimer &timer() { return *m_timer; }
     // Requests launched in this run and not counted yet.
     int pendingAnswers() const { return m_launchedRequests - Run.Answers; }
+
+signals:
+    void statusChanged(const QString &text);
+    void gaugeMaximumChanged(int maximum);
+    void gaugeValueChanged(int value);
+    // A failure the user must hear of (the store's own text).
+    void failed(const QString &text);
 
 private:
     struct Launch
@@ -73,16 +61,22 @@ private:
         int answers = 0;
     };
 
+    void startRun(int expectedAnswers);
     // Launches the seven requests of one domain.
     void launchDomain(const QString &item, const QByteArray &cleaned);
+    void answer(const QueryRequest &request, const QueryAnswer &answer);
     // Counts one answer of a launch.
     void exitth(int launch);
     void countLaunchFailures();
     void endRunIfDone(bool listFresh = false);
     void showStoreFailure(const QString &text);
 
-    Window &m_window;
+    DomainList &m_domains;
+    QueryFetcher &m_fetcher;
+    QueryHistory &m_history;
     const QueryUrls &m_urls;
+    QTimer *m_timer;
+    int m_delay = 2;
     QueryRun Run;
     QHash<int, Launch> m_launches;
     int m_nextLaunch = 1;

@@ -1,12 +1,11 @@
 #include "ResultStore.h"
 
-#include "Codec.h"
-
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -23,35 +22,56 @@ create index shoulu_by_day on shoulu(domain, yyyy, mm, dd, id, searchtime);
 )sql";
 
 const char *const DomainColumns[] = {"id", "domain"};
+// The history table's columns in the order every statement reads them.
 const char *const ShouluColumns[] = {
     "id",          "domain",     "baidu",        "baidu1", "baidu7", "baidu30", "baidu360",
     "baidudomain", "baiduindex", "baiduisfirst", "yyyy",   "mm",     "dd",      "searchtime"};
+constexpr int ShouluColumnCount = int(std::size(ShouluColumns));
 
-#define SHOULU_COLUMNS                                                                             \
-    "id, domain, baidu, baidu1, baidu7, baidu30, baidu360, baidudomain, baiduindex, "              \
-    "baiduisfirst, yyyy, mm, dd, searchtime"
+std::string joined(int first, const char *separator)
+{
+    std::string out;
+    for (int i = first; i < ShouluColumnCount; ++i) {
+        if (i > first)
+            out += separator;
+        out += ShouluColumns[i];
+    }
+    return out;
+}
+
+std::string selectRows(const std::string &rest)
+{
+    return "select " + joined(0, ", ") + " from shoulu " + rest;
+}
+
+std::string insertRow()
+{
+    std::string values;
+    for (int i = 1; i < ShouluColumnCount; ++i)
+        values += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    return "insert into shoulu(" + joined(1, ", ") + ") values (" + values + ")";
+}
 
 // Latest row of every saved domain. The greatest id of each saved domain is
 // found through the (domain, id) index instead of grouping the whole table;
 // for a saved domain this is the same as grouping all rows, and every row
 // it yields belongs to a saved domain.
-constexpr const char *LatestSql =
-    "select " SHOULU_COLUMNS " from shoulu"
-    " where id in (select (select max(s.id) from shoulu s where s.domain = d.domain)"
-    " from domain d) order by searchtime desc, id desc";
+const std::string LatestSql =
+    selectRows("where id in (select (select max(s.id) from shoulu s where s.domain = d.domain)"
+               " from domain d) order by searchtime desc, id desc");
 // The last row of each day of one domain.
-constexpr const char *DayHistorySql =
-    "select " SHOULU_COLUMNS " from shoulu where domain in (select domain from domain)"
-    " and id in (select max(id) from shoulu where domain = ?1 group by yyyy, mm, dd)"
-    " order by searchtime desc, id desc";
+const std::string DayHistorySql =
+    selectRows("where domain in (select domain from domain)"
+               " and id in (select max(id) from shoulu where domain = ?1 group by yyyy, mm, dd)"
+               " order by searchtime desc, id desc");
 // The 30 newest of those. The 30 ids are chosen on the by-day index alone
 // (searchtime of each day's greatest id rides along with max()), so that
 // only 30 rows are read from the table.
-constexpr const char *ChartSql =
-    "select " SHOULU_COLUMNS " from shoulu where domain in (select domain from domain)"
-    " and id in (select id from (select max(id) as id, searchtime as st from shoulu"
-    " where domain = ?1 group by yyyy, mm, dd) order by st desc, id desc limit 30)"
-    " order by searchtime desc, id desc";
+const std::string ChartSql =
+    selectRows("where domain in (select domain from domain)"
+               " and id in (select id from (select max(id) as id, searchtime as st from shoulu"
+               " where domain = ?1 group by yyyy, mm, dd) order by st desc, id desc limit 30)"
+               " order by searchtime desc, id desc");
 
 // Removes leading and trailing characters of code 32 or below.
 QString trimmed(const QString &text)
@@ -79,9 +99,10 @@ void checkSchema(SqlDatabase &db)
 {
     auto columnsOf = [&db](const char *table) {
         SqlStatement info(db, (std::string("pragma table_info(") + table + ")").c_str());
+        SqlCursor rows(info);
         QStringList names;
-        while (info.step())
-            names << info.columnText(1).toLower();
+        while (rows.step())
+            names << rows.columnText(1).toLower();
         return names;
     };
     const QStringList domain = columnsOf("domain");
@@ -105,10 +126,8 @@ struct ResultStore::Statements
           insertDomain(db, "insert into domain(domain) values (?1)"),
           deleteDomains(db, "delete from domain"),
           listDomains(db, "select domain from domain order by id"),
-          insertShoulu(db, "insert into shoulu(domain, baidu, baidu1, baidu7, baidu30, baidu360,"
-                           " baidudomain, baiduindex, baiduisfirst, yyyy, mm, dd, searchtime)"
-                           " values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)"),
-          latest(db, LatestSql), dayHistory(db, DayHistorySql), chart(db, ChartSql)
+          insertShoulu(db, insertRow().c_str()), latest(db, LatestSql.c_str()),
+          dayHistory(db, DayHistorySql.c_str()), chart(db, ChartSql.c_str())
     {}
     SqlStatement findDomain, insertDomain, deleteDomains, listDomains, insertShoulu;
     SqlStatement latest, dayHistory, chart;
@@ -156,44 +175,42 @@ void ResultStore::create(const QString &path)
 
 void ResultStore::addDomain(const QString &domain)
 {
-    SqlStatement &find = m_statements->findDomain;
-    find.reset();
-    const bool found = find.bind(1, domain).step();
-    find.reset();
-    if (found)
-        return;
-    m_statements->insertDomain.bind(1, trimmed(domain)).run();
+    {
+        SqlCursor find(m_statements->findDomain);
+        if (find.bind(1, domain).step())
+            return;
+    }
+    SqlCursor(m_statements->insertDomain).bind(1, trimmed(domain)).run();
 }
 
 void ResultStore::DeleteDomain()
 {
-    m_statements->deleteDomains.run();
+    SqlCursor(m_statements->deleteDomains).run();
 }
 
-void ResultStore::loadDomain(DomainBox &box)
+QStringList ResultStore::domains()
 {
-    box.clearItems();
-    SqlStatement &list = m_statements->listDomains;
-    list.reset();
-    QString last;
-    bool any = false;
-    while (list.step()) {
-        last = list.columnText(0);
-        box.appendItem(last);
-        any = true;
-    }
-    list.reset();
-    if (any)
-        box.setText(last);
+    SqlCursor list(m_statements->listDomains);
+    QStringList saved;
+    while (list.step())
+        saved << list.columnText(0);
+    return saved;
 }
 
-void ResultStore::addshoulu(const QueryRun &run)
+void ResultStore::replaceDomains(const QStringList &lines)
 {
-    const QueryResult &r = run.Result;
-    const QDate day = run.QueryTime.date();
-    SqlStatement &insert = m_statements->insertShoulu;
-    insert.reset();
-    insert.bind(1, trimmed(codec::fromCp936(run.CurrentDomain)))
+    Transaction save(*this);
+    DeleteDomain();
+    for (const QString &line : lines)
+        addDomain(line);
+    save.commit();
+}
+
+void ResultStore::addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &r)
+{
+    const QDate day = queryTime.date();
+    SqlCursor(m_statements->insertShoulu)
+        .bind(1, trimmed(domain))
         .bind(2, r.baidu)
         .bind(3, r.baidu1)
         .bind(4, r.baidu7)
@@ -205,53 +222,53 @@ void ResultStore::addshoulu(const QueryRun &run)
         .bind(10, day.year())
         .bind(11, day.month())
         .bind(12, day.day())
-        .bind(13, datetime::toText(run.QueryTime))
+        .bind(13, datetime::toText(queryTime))
         .run();
 }
 
-QList<ShouluRow> ResultStore::readRows(SqlStatement &statement)
+QList<ShouluRow> ResultStore::readRows(SqlCursor &cursor)
 {
     QList<ShouluRow> rows;
-    while (statement.step()) {
+    while (cursor.step()) {
         ShouluRow row;
-        row.id = statement.columnInt(0);
-        row.domain = statement.columnText(1);
-        row.baidu = std::int32_t(statement.columnInt(2));
-        row.baidu1 = std::int32_t(statement.columnInt(3));
-        row.baidu7 = std::int32_t(statement.columnInt(4));
-        row.baidu30 = std::int32_t(statement.columnInt(5));
-        row.baidu360 = std::int32_t(statement.columnInt(6));
-        row.baidudomain = std::int32_t(statement.columnInt(7));
-        row.baiduindex = datetime::fromText(statement.columnText(8));
-        row.baiduisfirst = statement.columnInt(9) != 0;
-        row.yyyy = int(statement.columnInt(10));
-        row.mm = int(statement.columnInt(11));
-        row.dd = int(statement.columnInt(12));
-        row.searchtime = datetime::fromText(statement.columnText(13));
+        row.id = cursor.columnInt(0);
+        row.domain = cursor.columnText(1);
+        QueryResult &r = row.result;
+        r.baidu = std::int32_t(cursor.columnInt(2));
+        r.baidu1 = std::int32_t(cursor.columnInt(3));
+        r.baidu7 = std::int32_t(cursor.columnInt(4));
+        r.baidu30 = std::int32_t(cursor.columnInt(5));
+        r.baidu360 = std::int32_t(cursor.columnInt(6));
+        r.baidudomain = std::int32_t(cursor.columnInt(7));
+        r.baiduindex = datetime::fromText(cursor.columnText(8));
+        r.baiduisfirst = cursor.columnInt(9) != 0;
+        row.yyyy = int(cursor.columnInt(10));
+        row.mm = int(cursor.columnInt(11));
+        row.dd = int(cursor.columnInt(12));
+        row.searchtime = datetime::fromText(cursor.columnText(13));
         rows.append(std::move(row));
     }
-    statement.reset();
     return rows;
 }
 
 QList<ShouluRow> ResultStore::latestRows()
 {
-    m_statements->latest.reset();
-    return readRows(m_statements->latest);
+    SqlCursor cursor(m_statements->latest);
+    return readRows(cursor);
 }
 
 QList<ShouluRow> ResultStore::dayHistory(const QString &domain)
 {
-    m_statements->dayHistory.reset();
-    m_statements->dayHistory.bind(1, domain);
-    return readRows(m_statements->dayHistory);
+    SqlCursor cursor(m_statements->dayHistory);
+    cursor.bind(1, domain);
+    return readRows(cursor);
 }
 
 QList<ShouluRow> ResultStore::chartRows(const QString &domain)
 {
-    m_statements->chart.reset();
-    m_statements->chart.bind(1, domain);
-    return readRows(m_statements->chart);
+    SqlCursor cursor(m_statements->chart);
+    cursor.bind(1, domain);
+    return readRows(cursor);
 }
 
 void ResultStore::setAutoCheckpoint(bool on)

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "DomainBox.h"
 #include "ShouluRow.h"
 #include "SqlDatabase.h"
 
-#include "QueryRun.h"
+#include "QueryResult.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -37,11 +38,15 @@ public:
     void addDomain(const QString &domain);
     // Removes every saved domain; the history stays.
     void DeleteDomain();
-    // Refills the box from the saved list in saving order; its text becomes
-    // the last domain. An empty list leaves the box's text alone.
-    void loadDomain(DomainBox &box);
-    // Appends the run's current domain and result as one history row.
-    void addshoulu(const QueryRun &run);
+    // The saved list, in saving order.
+    QStringList domains();
+    // What the domain list dialog saves: the old list removed and every
+    // line added as addDomain does, in one transaction, so that a failure
+    // leaves the stored list as it was.
+    void replaceDomains(const QStringList &lines);
+    // Appends one history row: the domain (trimmed), the answers and the
+    // time the run began, whose calendar date is the row's day.
+    void addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &result);
 
     // The latest row of every saved domain that has rows, newest first.
     QList<ShouluRow> latestRows();
@@ -77,7 +82,7 @@ public:
     };
 
 private:
-    QList<ShouluRow> readRows(SqlStatement &statement);
+    static QList<ShouluRow> readRows(SqlCursor &cursor);
 
     std::unique_ptr<SqlDatabase> m_db;
     struct Statements;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QueryResult.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -10,14 +12,7 @@ struct ShouluRow
 {
     std::int64_t id = 0;
     QString domain;
-    std::int32_t baidu = 0;
-    std::int32_t baidu1 = 0;
-    std::int32_t baidu7 = 0;
-    std::int32_t baidu30 = 0;
-    std::int32_t baidu360 = 0;
-    std::int32_t baidudomain = 0;
-    QDateTime baiduindex;
-    bool baiduisfirst = false;
+    QueryResult result;
     int yyyy = 0;
     int mm = 0;
     int dd = 0;

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+
 SqlDatabase::SqlDatabase(const QString &path, bool create)
 {
     // One thread uses a connection: the engine need not lock for it.
@@ -45,7 +47,14 @@ void SqlDatabase::check(int rc) const
 
 SqlStatement::SqlStatement(SqlDatabase &db, const char *sql) : m_db(db)
 {
-    db.check(sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr));
+    const char *tail = nullptr;
+    db.check(sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, &tail));
+    while (tail && std::isspace(static_cast<unsigned char>(*tail)))
+        ++tail;
+    if (!m_stmt || (tail && *tail)) {
+        sqlite3_finalize(m_stmt);
+        throw StoreError(std::string("not a single statement: ") + sql);
+    }
 }
 
 SqlStatement::~SqlStatement()
@@ -53,53 +62,53 @@ SqlStatement::~SqlStatement()
     sqlite3_finalize(m_stmt);
 }
 
-SqlStatement &SqlStatement::bind(int index, std::int64_t value)
+SqlCursor::SqlCursor(SqlStatement &statement) : m_statement(statement) {}
+
+SqlCursor::~SqlCursor()
 {
-    m_db.check(sqlite3_bind_int64(m_stmt, index, value));
+    sqlite3_reset(m_statement.m_stmt);
+    sqlite3_clear_bindings(m_statement.m_stmt);
+}
+
+SqlCursor &SqlCursor::bind(int index, std::int64_t value)
+{
+    m_statement.m_db.check(sqlite3_bind_int64(m_statement.m_stmt, index, value));
     return *this;
 }
 
-SqlStatement &SqlStatement::bind(int index, const QString &text)
+SqlCursor &SqlCursor::bind(int index, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    m_db.check(
-        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+    m_statement.m_db.check(sqlite3_bind_text(m_statement.m_stmt, index, utf8.constData(),
+                                             int(utf8.size()), SQLITE_TRANSIENT));
     return *this;
 }
 
-bool SqlStatement::step()
+bool SqlCursor::step()
 {
-    const int rc = sqlite3_step(m_stmt);
+    const int rc = sqlite3_step(m_statement.m_stmt);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
     // The statement's own error, before a reset can replace it.
-    const std::string message = sqlite3_errmsg(m_db.handle());
-    sqlite3_reset(m_stmt);
-    throw StoreError(message);
+    throw StoreError(sqlite3_errmsg(m_statement.m_db.handle()));
 }
 
-void SqlStatement::run()
+void SqlCursor::run()
 {
     while (step()) {
     }
-    reset();
 }
 
-void SqlStatement::reset()
+std::int64_t SqlCursor::columnInt(int column) const
 {
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    return sqlite3_column_int64(m_statement.m_stmt, column);
 }
 
-std::int64_t SqlStatement::columnInt(int column) const
+QString SqlCursor::columnText(int column) const
 {
-    return sqlite3_column_int64(m_stmt, column);
-}
-
-QString SqlStatement::columnText(int column) const
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+    const auto *text =
+        reinterpret_cast<const char *>(sqlite3_column_text(m_statement.m_stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_statement.m_stmt, column));
 }

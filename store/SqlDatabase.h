@@ -34,8 +34,11 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
-// One prepared statement. Parameters are bound 1-based, columns read
-// 0-based.
+class SqlCursor;
+
+// One prepared statement, run through a SqlCursor. Holds exactly one
+// statement: text after it is refused when it is prepared, so that nothing
+// is silently left unrun.
 class SqlStatement
 {
 public:
@@ -44,20 +47,34 @@ public:
     SqlStatement(const SqlStatement &) = delete;
     SqlStatement &operator=(const SqlStatement &) = delete;
 
-    SqlStatement &bind(int index, std::int64_t value);
-    SqlStatement &bind(int index, const QString &text);
+private:
+    friend class SqlCursor;
+    SqlDatabase &m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// One run of a statement: parameters are bound 1-based, columns read
+// 0-based. The statement is reset and its bindings cleared when the cursor
+// goes, however the run ended, so the next run starts clean.
+class SqlCursor
+{
+public:
+    explicit SqlCursor(SqlStatement &statement);
+    ~SqlCursor();
+    SqlCursor(const SqlCursor &) = delete;
+    SqlCursor &operator=(const SqlCursor &) = delete;
+
+    SqlCursor &bind(int index, std::int64_t value);
+    SqlCursor &bind(int index, const QString &text);
 
     // Advances to the next row; false when there is none left.
     bool step();
-    // Runs a statement that returns no row, then resets it.
+    // Runs a statement that returns no row.
     void run();
-    // Ends the current run so that the statement can be bound and run again.
-    void reset();
 
     std::int64_t columnInt(int column) const;
     QString columnText(int column) const;
 
 private:
-    SqlDatabase &m_db;
-    sqlite3_stmt *m_stmt = nullptr;
+    SqlStatement &m_statement;
 };

@@ -3,6 +3,7 @@
 #include "Tmyhttpget.h"
 
 #include "LoopbackServer.h"
+#include "TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -57,12 +58,6 @@ Outcome fetch(const QByteArray &url, const std::function<void(THTTPGet &)> &setu
 }
 
 // A port nobody listens on.
-int closedPort()
-{
-    LoopbackServer server([](LoopbackServer::Connection &) {});
-    return server.port();
-}
-
 } // namespace
 
 class TestFetch : public QObject

@@ -6,6 +6,7 @@
 #include "ResultsModel.h"
 #include "StoreFixture.h"
 #include "TForm2.h"
+#include "TestFiles.h"
 #include "Toolkit.h"
 
 #include "LoopbackServer.h"
@@ -13,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,14 +30,6 @@
 #include <QWebEnginePage>
 
 namespace {
-
-QByteArray digestOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "missing";
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 QueryRun row(const char *domain, QDate day, int total, int hour = 10)
 {
@@ -89,20 +81,14 @@ struct WindowFixture
     QString cell(int r, int c) const { return form->lv1->model()->index(r, c).data().toString(); }
 };
 
-int closedPortNumber()
-{
-    LoopbackServer server([](LoopbackServer::Connection &) {});
-    return server.port();
-}
-
 void fillThree(ResultStore &s)
 {
     for (const char *d : {"a.com", "b.com", "c.com"})
         s.addDomain(d);
-    s.addshoulu(row("a.com", QDate(2024, 1, 1), 100));
-    s.addshoulu(row("a.com", QDate(2024, 1, 2), 1234567));
-    s.addshoulu(row("b.com", QDate(2024, 1, 3), 7));
-    s.addshoulu(row("gone.com", QDate(2024, 1, 4), 9)); // not in the list
+    addRow(s, row("a.com", QDate(2024, 1, 1), 100));
+    addRow(s, row("a.com", QDate(2024, 1, 2), 1234567));
+    addRow(s, row("b.com", QDate(2024, 1, 3), 7));
+    addRow(s, row("gone.com", QDate(2024, 1, 4), 9)); // not in the list
 }
 
 } // namespace
@@ -261,7 +247,7 @@ void TestMainWindow::overviewCells()
         fillThree(s);
         QueryRun late = row("c.com", QDate(2024, 1, 5), 3);
         late.Result.baiduindex = datetime::make(QDate(2008, 9, 5), QTime(13, 4, 5));
-        s.addshoulu(late);
+        addRow(s, late);
     });
     QVERIFY(w.create());
     w.form->LoadShoulu(QString());
@@ -289,7 +275,7 @@ void TestMainWindow::historyAndChart()
     WindowFixture w([](ResultStore &s) {
         s.addDomain("a.com");
         for (int i = 0; i < 35; ++i)
-            s.addshoulu(row("a.com", QDate(2024, 3, 1).addDays(i), 1000 + i));
+            addRow(s, row("a.com", QDate(2024, 3, 1).addDays(i), 1000 + i));
     });
     QVERIFY(w.create());
     w.form->cbb1->setEditText("a.com");
@@ -321,8 +307,8 @@ void TestMainWindow::historyOfUnknownDomainKeepsChart()
 {
     WindowFixture w([](ResultStore &s) {
         s.addDomain("a.com");
-        s.addshoulu(row("a.com", QDate(2024, 3, 1), 10));
-        s.addshoulu(row("gone.com", QDate(2024, 3, 1), 20));
+        addRow(s, row("a.com", QDate(2024, 3, 1), 10));
+        addRow(s, row("gone.com", QDate(2024, 3, 1), 20));
     });
     QVERIFY(w.create());
     w.form->LoadShoulu("a.com");
@@ -414,9 +400,7 @@ void TestMainWindow::dialogShowAndCancel()
     d.show(); // each showing starts from the box again
     QCOMPARE(d.mmo1->toPlainText(), QStringLiteral("a.com\nb.com\nc.com"));
     d.close();
-    RecordingDomainBox stored;
-    w.form->store().loadDomain(stored);
-    QCOMPARE(stored.items, (QStringList{"a.com", "b.com", "c.com"}));
+    QCOMPARE(w.form->store().domains(), (QStringList{"a.com", "b.com", "c.com"}));
 }
 
 void TestMainWindow::dialogSave_data()
@@ -446,9 +430,7 @@ void TestMainWindow::dialogSave()
     for (int i = 0; i < w.form->cbb1->count(); ++i)
         items << w.form->cbb1->itemText(i);
     QCOMPARE(items, stored);
-    RecordingDomainBox box;
-    w.form->store().loadDomain(box);
-    QCOMPARE(box.items, stored);
+    QCOMPARE(w.form->store().domains(), stored);
     QVERIFY(w.messages.isEmpty());
 }
 
@@ -471,9 +453,7 @@ void TestMainWindow::dialogSaveFailureKeepsList()
     QCOMPARE(w.messages, QStringList{"refused by the engine"});
     QVERIFY(d.isVisible()); // the dialog stays open
     QCOMPARE(w.form->cbb1->count(), 3);
-    RecordingDomainBox box;
-    w.form->store().loadDomain(box);
-    QCOMPARE(box.items, (QStringList{"a.com", "b.com", "c.com"}));
+    QCOMPARE(w.form->store().domains(), (QStringList{"a.com", "b.com", "c.com"}));
     d.close();
 }
 
@@ -548,7 +528,7 @@ void TestMainWindow::bannerFailureAffectsNothing()
     toolkit::setMessageSink([&](const QString &text) { messages << text; });
     TForm1::Options options;
     options.storePath = files.path();
-    options.bannerUrl = QUrl("http://127.0.0.1:" + QString::number(closedPortNumber()) + "/x");
+    options.bannerUrl = QUrl("http://127.0.0.1:" + QString::number(closedPort()) + "/x");
     TForm1 form(options);
     QVERIFY(form.FormCreate());
     bool finished = false;

@@ -17,8 +17,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include <curl/curl.h>
-
 #include <algorithm>
 
 using namespace std::chrono_literals;
@@ -104,8 +102,6 @@ class TestQueryEndToEnd : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    void cleanupTestCase() { curl_global_cleanup(); }
     void singleQuery();
     void batchOfThree();
     void silentEngineStillEndsTheRun();
@@ -145,14 +141,14 @@ void TestQueryEndToEnd::singleQuery()
     const ShouluRow &row = rows[0];
     QCOMPARE(row.domain, domain);
     const int n = int(bytes.size());
-    QCOMPARE(row.baidu, 1000 + n);
-    QCOMPARE(row.baidu1, 2000 + n);
-    QCOMPARE(row.baidu7, 3000 + n);
-    QCOMPARE(row.baidu30, 4000 + n);
-    QCOMPARE(row.baidu360, 5000 + n);
-    QCOMPARE(row.baidudomain, 6000 + n);
-    QCOMPARE(row.baiduindex, datetime::make(QDate(2021, 3, 4)));
-    QVERIFY(row.baiduisfirst);
+    QCOMPARE(row.result.baidu, 1000 + n);
+    QCOMPARE(row.result.baidu1, 2000 + n);
+    QCOMPARE(row.result.baidu7, 3000 + n);
+    QCOMPARE(row.result.baidu30, 4000 + n);
+    QCOMPARE(row.result.baidu360, 5000 + n);
+    QCOMPARE(row.result.baidudomain, 6000 + n);
+    QCOMPARE(row.result.baiduindex, datetime::make(QDate(2021, 3, 4)));
+    QVERIFY(row.result.baiduisfirst);
     // The typed domain joined the list, and the overview shows its row.
     QCOMPARE(f.form->cbb1->findText(domain), 0);
     QCOMPARE(f.form->store().latestRows().size(), 1);
@@ -175,9 +171,9 @@ void TestQueryEndToEnd::batchOfThree()
         const QList<ShouluRow> rows = f.history(QString::fromLatin1(d));
         QCOMPARE(rows.size(), 1);
         const int n = int(qstrlen(d));
-        QCOMPARE(rows[0].baidu, 1000 + n);
-        QCOMPARE(rows[0].baidudomain, 6000 + n);
-        QVERIFY(rows[0].baiduisfirst);
+        QCOMPARE(rows[0].result.baidu, 1000 + n);
+        QCOMPARE(rows[0].result.baidudomain, 6000 + n);
+        QVERIFY(rows[0].result.baiduisfirst);
     }
     QCOMPARE(f.form->lv1->model()->rowCount(), 3);
 }
@@ -193,9 +189,9 @@ void TestQueryEndToEnd::silentEngineStillEndsTheRun()
     THTTPGetThread::setTimeouts({});
     const QList<ShouluRow> rows = f.history("quiet.com");
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].baidu, 0);
-    QCOMPARE(rows[0].baiduindex, datetime::noSnapshot());
-    QVERIFY(!rows[0].baiduisfirst);
+    QCOMPARE(rows[0].result.baidu, 0);
+    QCOMPARE(rows[0].result.baiduindex, datetime::noSnapshot());
+    QVERIFY(!rows[0].result.baiduisfirst);
 }
 
 int main(int argc, char **argv)

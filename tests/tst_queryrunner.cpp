@@ -1,6 +1,7 @@
 #include "QueryRunner.h"
 
 #include "FakeEnginePages.h"
+#include "MockClock.h"
 
 #include <QTest>
 
@@ -8,8 +9,9 @@
 
 namespace {
 
-// The window, recorded.
-class FakeWindow : public QueryRunner::Window
+// The run's collaborators, recorded: the domain box, the requests and the
+// history, with what the run reports.
+class FakeWindow : public DomainList, public QueryFetcher, public QueryHistory
 {
 public:
     struct Request
@@ -20,14 +22,12 @@ public:
         int launch;
     };
 
-    QString text;
-    QStringList items;
+    QString boxText;
+    QStringList boxItems;
     int delayValue = 2;
     QStringList statuses;
     int gaugeMaximum = 100;
     QList<int> gaugeValues;
-    int timerInterval = 1000;
-    bool timerEnabled = false;
     QList<QueryRun> rows;
     int reloads = 0;
     int saves = 0;
@@ -37,39 +37,51 @@ public:
     bool failSave = false;
     bool failRows = false;
 
-    QString domainText() const override { return text; }
-    void setDomainText(const QString &t) override { text = t; }
-    QStringList domainItems() const override { return items; }
-    void appendDomainItem(const QString &d) override { items << d; }
-    void saveDomainList() override
+    // Follows what the runner reports.
+    void attach(QueryRunner &runner)
+    {
+        runner.setDelay(delayValue);
+        QObject::connect(&runner, &QueryRunner::statusChanged,
+                         [this](const QString &t) { statuses << t; });
+        QObject::connect(&runner, &QueryRunner::gaugeMaximumChanged,
+                         [this](int m) { gaugeMaximum = m; });
+        QObject::connect(&runner, &QueryRunner::gaugeValueChanged,
+                         [this](int v) { gaugeValues << v; });
+        QObject::connect(&runner, &QueryRunner::failed, [this](const QString &t) { errors << t; });
+    }
+
+    QString text() const override { return boxText; }
+    void setText(const QString &t) override { boxText = t; }
+    QStringList items() const override { return boxItems; }
+    void setItems(const QStringList &i) override { boxItems = i; }
+
+    QStringList saveDomains(const QStringList &saved) override
     {
         if (failSave)
             throw std::runtime_error("database is locked");
         ++saves;
-        if (!items.isEmpty())
-            text = items.last();
+        return saved;
     }
-    int delay() const override { return delayValue; }
-    void setStatus(const QString &t) override { statuses << t; }
-    void setGaugeMaximum(int m) override { gaugeMaximum = m; }
-    void setGaugeValue(int v) override { gaugeValues << v; }
-    void setTimerInterval(int ms) override { timerInterval = ms; }
-    void setTimerEnabled(bool e) override { timerEnabled = e; }
-    void storeRow(const QueryRun &row) override
+    void storeRow(const QString &domain, const QDateTime &queryTime,
+                  const QueryResult &result) override
     {
         if (failRows)
             throw std::runtime_error("disk I/O error");
+        QueryRun row;
+        row.CurrentDomain = codec::toCp936(domain);
+        row.QueryTime = queryTime;
+        row.Result = result;
         rows << row;
     }
-    void reloadResults() override { ++reloads; }
-    bool gotourl(const QByteArray &url, const QByteArray &domain, int kind, int launch) override
+    void reloadOverview() override { ++reloads; }
+
+    bool start(const QueryRequest &r, AnswerHandler) override
     {
         if (failStarts)
             return false;
-        requests << Request{url, domain, kind, launch};
+        requests << Request{r.url, r.domain, r.kind, r.launch};
         return true;
     }
-    void showError(const QString &t) override { errors << t; }
 };
 
 // The page a request of this kind gets: counts that tell kind and domain.
@@ -124,22 +136,24 @@ private slots:
     void unstartedRequestsCountAsFailures();
     void failedListSaveEndsRun();
     void failedRowIsShownOnceAndCountingGoesOn();
+    void batchAcrossMidnightKeepsItsStartTime();
 };
 
 void TestQueryRunner::singleQuery()
 {
     FakeWindow w;
-    w.text = "www.a.com/";
-    w.items = {"b.com"};
+    w.boxText = "www.a.com/";
+    w.boxItems = {"b.com"};
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton1Click();
     QVERIFY(runner.run().Busy);
     QCOMPARE(w.statuses, QStringList{"正在查询：www.a.com"});
     QCOMPARE(w.gaugeMaximum, 7);
-    QCOMPARE(w.items, (QStringList{"b.com", "www.a.com/"})); // typed text kept as typed
+    QCOMPARE(w.boxItems, (QStringList{"b.com", "www.a.com/"})); // typed text kept as typed
     QCOMPARE(w.saves, 1);
-    QCOMPARE(w.text, QStringLiteral("www.a.com")); // shown cleaned afterwards
+    QCOMPARE(w.boxText, QStringLiteral("www.a.com")); // shown cleaned afterwards
     QCOMPARE(w.requests.size(), 7);
     for (int k = 0; k < 7; ++k) {
         QCOMPARE(w.requests[k].kind, k);
@@ -195,12 +209,13 @@ void TestQueryRunner::singleQueryListHandling()
     QFETCH(QStringList, itemsAfter);
     QFETCH(QByteArray, urlDomain);
     FakeWindow w;
-    w.text = typed;
-    w.items = items;
+    w.boxText = typed;
+    w.boxItems = items;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton1Click();
-    QCOMPARE(w.items, itemsAfter);
+    QCOMPARE(w.boxItems, itemsAfter);
     QCOMPARE(w.requests.value(6).url, urls.prefix(QueryKind::Snapshot) + urlDomain);
     for (const auto &r : std::as_const(w.requests))
         runner.geterror(r.launch, r.kind);
@@ -212,41 +227,43 @@ void TestQueryRunner::singleQueryListHandling()
 void TestQueryRunner::busyButtonsChangeNothing()
 {
     FakeWindow w;
-    w.text = "a.com";
-    w.items = {"a.com", "b.com"};
+    w.boxText = "a.com";
+    w.boxItems = {"a.com", "b.com"};
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton1Click();
     const QueryRun before = runner.run();
     const QStringList statuses = w.statuses;
     const QList<int> gauge = w.gaugeValues;
     const int saves = w.saves;
-    w.text = "other.com";
+    w.boxText = "other.com";
     runner.bsSkinXFormButton1Click();
     runner.bsSkinXFormButton2Click();
     QCOMPARE(w.requests.size(), 7);
     QCOMPARE(w.statuses, statuses);
     QCOMPARE(w.gaugeValues, gauge);
     QCOMPARE(w.saves, saves);
-    QCOMPARE(w.items, (QStringList{"a.com", "b.com"}));
-    QCOMPARE(w.text, QStringLiteral("other.com"));
+    QCOMPARE(w.boxItems, (QStringList{"a.com", "b.com"}));
+    QCOMPARE(w.boxText, QStringLiteral("other.com"));
     QCOMPARE(runner.run().QueryTime, before.QueryTime);
     QCOMPARE(runner.run().ExpectedAnswers, before.ExpectedAnswers);
-    QVERIFY(!w.timerEnabled);
+    QVERIFY(!runner.timer().isActive());
 }
 
 void TestQueryRunner::batchCountsAndGauge()
 {
     FakeWindow w;
-    w.items = {"a.com", "b/c.com", "d.com"};
+    w.boxItems = {"a.com", "b/c.com", "d.com"};
     w.delayValue = 1;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     QCOMPARE(w.statuses, QStringList{"开始查询所有域名收录量..."});
     QCOMPARE(w.gaugeMaximum, 21);
-    QVERIFY(w.timerEnabled);
-    QCOMPARE(w.timerInterval, 10);
+    QVERIFY(runner.timer().isActive());
+    QCOMPARE(runner.timer().interval(), 10);
     int answered = 0;
     for (int tick = 0; tick < 20 && runner.run().Busy; ++tick) {
         runner.Timer1Timer();
@@ -263,7 +280,7 @@ void TestQueryRunner::batchCountsAndGauge()
     QCOMPARE(w.rows[1].CurrentDomain, QByteArray("b/c.com"));
     QCOMPARE(w.rows[1].Result.baidu, 200);
     QCOMPARE(w.gaugeValues.last(), 21);
-    QVERIFY(!w.timerEnabled);
+    QVERIFY(!runner.timer().isActive());
     for (const QueryRun &row : std::as_const(w.rows))
         QCOMPARE(row.QueryTime, runner.run().QueryTime); // one time for the whole batch
 }
@@ -288,37 +305,39 @@ void TestQueryRunner::pacing()
     QFETCH(int, changedDelay);
     QFETCH(QList<int>, launchTicks);
     FakeWindow w;
-    w.items = {"a.com", "b.com", "c.com", "d.com"};
+    w.boxItems = {"a.com", "b.com", "c.com", "d.com"};
     w.delayValue = delay;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     QList<int> intervals;
     QList<int> at;
     for (int tick = 1; tick <= 300 && at.size() < 4; ++tick) {
         if (tick == changeAtTick)
-            w.delayValue = changedDelay;
+            runner.setDelay(changedDelay);
         const qsizetype before = w.requests.size();
         runner.Timer1Timer();
         if (w.requests.size() > before)
             at << tick;
         if (tick == 1)
-            intervals << w.timerInterval;
+            intervals << runner.timer().interval();
     }
     QCOMPARE(at, launchTicks);
     QCOMPARE(intervals, QList<int>{10}); // the first tick only counts
-    QCOMPARE(w.timerInterval, 1000);
-    QVERIFY(!w.timerEnabled);   // off right after the last launch
-    QVERIFY(runner.run().Busy); // until the answers are in
+    QCOMPARE(runner.timer().interval(), 1000);
+    QVERIFY(!runner.timer().isActive()); // off right after the last launch
+    QVERIFY(runner.run().Busy);          // until the answers are in
 }
 
 void TestQueryRunner::overlappingDomainsKeepTheirAnswers()
 {
     FakeWindow w;
-    w.items = {"a.com", "b.com"};
+    w.boxItems = {"a.com", "b.com"};
     w.delayValue = 1;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     QCOMPARE(tickUntil(runner, w, 2).size(), 2);
     QCOMPARE(w.requests.size(), 14);
@@ -346,17 +365,18 @@ void TestQueryRunner::overlappingDomainsKeepTheirAnswers()
 void TestQueryRunner::listShortenedDuringBatch()
 {
     FakeWindow w;
-    w.items = {"a.com", "b.com", "c.com"};
+    w.boxItems = {"a.com", "b.com", "c.com"};
     w.delayValue = 1;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     tickUntil(runner, w, 1);
-    w.items = {"a.com"}; // saved from the dialog meanwhile
+    w.boxItems = {"a.com"}; // saved from the dialog meanwhile
     for (int i = 0; i < 5; ++i)
         runner.Timer1Timer();
     QCOMPARE(w.requests.size(), 7);
-    QVERIFY(!w.timerEnabled);
+    QVERIFY(!runner.timer().isActive());
     QVERIFY(runner.run().Busy);
     for (const auto &r : std::as_const(w.requests))
         answer(runner, r, 10);
@@ -368,14 +388,15 @@ void TestQueryRunner::listShortenedDuringBatch()
 void TestQueryRunner::listLengthenedDuringBatch()
 {
     FakeWindow w;
-    w.items = {"a.com"};
+    w.boxItems = {"a.com"};
     w.delayValue = 1;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     tickUntil(runner, w, 1, [&](int tick) {
         if (tick == 2)
-            w.items << "b.com"; // added just before the first launch
+            w.boxItems << "b.com"; // added just before the first launch
     });
     for (const auto &r : QList(w.requests))
         answer(runner, r, 10);
@@ -395,10 +416,11 @@ void TestQueryRunner::emptyBatchEndsAtOnce()
 {
     FakeWindow w;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     QVERIFY(!runner.run().Busy);
-    QVERIFY(!w.timerEnabled);
+    QVERIFY(!runner.timer().isActive());
     QVERIFY(w.requests.isEmpty());
     QCOMPARE(w.reloads, 1);
     runner.Timer1Timer(); // a tick already queued does nothing
@@ -409,17 +431,18 @@ void TestQueryRunner::unstartedRequestsCountAsFailures()
 {
     FakeWindow w;
     w.failStarts = true;
-    w.text = "a.com";
+    w.boxText = "a.com";
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton1Click();
     QVERIFY(!runner.run().Busy);
     QCOMPARE(w.rows.size(), 1);
     QCOMPARE(w.rows[0].Result.baidu, 0);
     QCOMPARE(w.rows[0].Result.baiduindex, datetime::noSnapshot());
 
-    w.items = {"a.com", "b.com"};
-    w.delayValue = 1;
+    w.boxItems = {"a.com", "b.com"};
+    runner.setDelay(1);
     runner.bsSkinXFormButton2Click();
     for (int i = 0; i < 10 && runner.run().Busy; ++i)
         runner.Timer1Timer();
@@ -432,9 +455,10 @@ void TestQueryRunner::failedListSaveEndsRun()
 {
     FakeWindow w;
     w.failSave = true;
-    w.text = "a.com";
+    w.boxText = "a.com";
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton1Click();
     QVERIFY(!runner.run().Busy);
     QVERIFY(w.requests.isEmpty());
@@ -448,10 +472,11 @@ void TestQueryRunner::failedRowIsShownOnceAndCountingGoesOn()
 {
     FakeWindow w;
     w.failRows = true;
-    w.items = {"a.com", "b.com"};
+    w.boxItems = {"a.com", "b.com"};
     w.delayValue = 1;
     const QueryUrls urls;
-    QueryRunner runner(w, urls);
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
     runner.bsSkinXFormButton2Click();
     tickUntil(runner, w, 2);
     for (const auto &r : QList(w.requests))
@@ -461,5 +486,37 @@ void TestQueryRunner::failedRowIsShownOnceAndCountingGoesOn()
     QCOMPARE(w.gaugeValues.last(), 14);
 }
 
-QTEST_APPLESS_MAIN(TestQueryRunner)
+void TestQueryRunner::batchAcrossMidnightKeepsItsStartTime()
+{
+    const QDateTime start(QDate(2026, 12, 31), QTime(23, 59, 58, 700));
+    MockClock clock(start);
+    FakeWindow w;
+    w.boxItems = {"a.com", "b.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    runner.bsSkinXFormButton2Click();
+    QList<int> launches = tickUntil(runner, w, 1);
+    clock.advanceSeconds(2); // the second domain starts in the new year
+    launches += tickUntil(runner, w, 1);
+    QCOMPARE(launches.size(), 2);
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 1);
+    QCOMPARE(w.rows.size(), 2);
+    // Whole seconds of the moment the batch began, for every row.
+    const QDateTime expected = datetime::make(QDate(2026, 12, 31), QTime(23, 59, 58));
+    QCOMPARE(w.rows[0].QueryTime, expected);
+    QCOMPARE(w.rows[1].QueryTime, expected);
+
+    clock.set(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 5)));
+    w.boxText = "c.com";
+    runner.bsSkinXFormButton1Click();
+    for (const auto &r : w.requests.mid(14))
+        runner.geterror(r.launch, r.kind);
+    QCOMPARE(w.rows.size(), 3);
+    QCOMPARE(w.rows[2].QueryTime, datetime::make(QDate(2027, 1, 1), QTime(0, 0, 5)));
+}
+
+QTEST_GUILESS_MAIN(TestQueryRunner)
 #include "tst_queryrunner.moc"

@@ -1,8 +1,10 @@
 #include "ResultStore.h"
 
 #include "StoreFixture.h"
+#include "TestFiles.h"
 
 #include "Codec.h"
+#include "DomainList.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -37,16 +39,8 @@ QList<int> totalsOf(const QList<ShouluRow> &rows)
 {
     QList<int> totals;
     for (const ShouluRow &row : rows)
-        totals.append(row.baidu);
+        totals.append(row.result.baidu);
     return totals;
-}
-
-QByteArray digestOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "missing";
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -74,6 +68,7 @@ private slots:
     void openFailuresLeaveFileAlone();
     void createRefusesExistingFile();
     void rolledBackSaveKeepsList();
+    void statementsHoldOneStatementEach();
     void engineErrorsCarryTheEngineMessage();
     void committedRowSurvivesKill();
 };
@@ -99,9 +94,7 @@ void TestResultStore::addDomainLooksUpAsGivenAndStoresTrimmed()
     StoreFixture f;
     for (const QString &domain : added)
         f.store->addDomain(domain);
-    RecordingDomainBox box;
-    f.store->loadDomain(box);
-    QCOMPARE(box.items, stored);
+    QCOMPARE(f.store->domains(), stored);
 }
 
 void TestResultStore::loadDomainOrderAndText()
@@ -109,22 +102,19 @@ void TestResultStore::loadDomainOrderAndText()
     StoreFixture f;
     for (const char *d : {"c.com", "a.com", "b.com"})
         f.store->addDomain(QString::fromLatin1(d));
-    RecordingDomainBox box;
-    box.items = {"stale"};
-    f.store->loadDomain(box);
-    QCOMPARE(box.items, (QStringList{"c.com", "a.com", "b.com"}));
-    QCOMPARE(box.text, QStringLiteral("b.com"));
+    PlainDomainList box({"stale"});
+    box.load(f.store->domains());
+    QCOMPARE(box.items(), (QStringList{"c.com", "a.com", "b.com"}));
+    QCOMPARE(box.text(), QStringLiteral("b.com"));
 }
 
 void TestResultStore::loadDomainOnEmptyListKeepsText()
 {
     StoreFixture f;
-    RecordingDomainBox box;
-    box.items = {"stale"};
-    box.text = QStringLiteral("typed.com");
-    f.store->loadDomain(box);
-    QVERIFY(box.items.isEmpty());
-    QCOMPARE(box.text, QStringLiteral("typed.com"));
+    PlainDomainList box({"stale"}, QStringLiteral("typed.com"));
+    box.load(f.store->domains());
+    QVERIFY(box.items().isEmpty());
+    QCOMPARE(box.text(), QStringLiteral("typed.com"));
 }
 
 void TestResultStore::quotingCharactersAreData_data()
@@ -157,16 +147,14 @@ void TestResultStore::quotingCharactersAreData()
     f.store->addDomain(lookalike);
     f.store->addDomain(domain);
     f.store->addDomain(domain); // found, not stored twice
-    f.store->addshoulu(runFor(codec::toCp936(domain), at(2020, 1, 1), 10));
-    f.store->addshoulu(runFor(codec::toCp936(lookalike), at(2020, 1, 1), 20));
+    addRow(*f.store, runFor(codec::toCp936(domain), at(2020, 1, 1), 10));
+    addRow(*f.store, runFor(codec::toCp936(lookalike), at(2020, 1, 1), 20));
 
-    RecordingDomainBox box;
-    f.store->loadDomain(box);
-    QCOMPARE(box.items, (QStringList{lookalike, domain}));
+    QCOMPARE(f.store->domains(), (QStringList{lookalike, domain}));
     const QList<ShouluRow> history = f.store->dayHistory(domain);
     QCOMPARE(history.size(), 1);
     QCOMPARE(history[0].domain, domain);
-    QCOMPARE(history[0].baidu, 10);
+    QCOMPARE(history[0].result.baidu, 10);
     QCOMPARE(f.store->chartRows(domain).size(), 1);
     QCOMPARE(f.store->latestRows().size(), 2);
 }
@@ -186,20 +174,20 @@ void TestResultStore::rowRoundTrip()
     run.Result.baidudomain = -1;
     run.Result.baiduindex = datetime::noSnapshot();
     run.Result.baiduisfirst = true;
-    f.store->addshoulu(run);
+    addRow(*f.store, run);
 
     const QList<ShouluRow> rows = f.store->latestRows();
     QCOMPARE(rows.size(), 1);
     const ShouluRow &row = rows[0];
     QCOMPARE(row.domain, QStringLiteral("中文.com"));
-    QCOMPARE(row.baidu, -1);
-    QCOMPARE(row.baidu1, 0);
-    QCOMPARE(row.baidu7, 2147483647);
-    QCOMPARE(row.baidu30, 30);
-    QCOMPARE(row.baidu360, 360);
-    QCOMPARE(row.baidudomain, -1);
-    QCOMPARE(row.baiduindex, datetime::noSnapshot());
-    QCOMPARE(row.baiduisfirst, true);
+    QCOMPARE(row.result.baidu, -1);
+    QCOMPARE(row.result.baidu1, 0);
+    QCOMPARE(row.result.baidu7, 2147483647);
+    QCOMPARE(row.result.baidu30, 30);
+    QCOMPARE(row.result.baidu360, 360);
+    QCOMPARE(row.result.baidudomain, -1);
+    QCOMPARE(row.result.baiduindex, datetime::noSnapshot());
+    QCOMPARE(row.result.baiduisfirst, true);
     QCOMPARE(row.yyyy, 2024);
     QCOMPARE(row.mm, 2);
     QCOMPARE(row.dd, 29);
@@ -209,9 +197,10 @@ void TestResultStore::rowRoundTrip()
     QueryRun fresh;
     fresh.CurrentDomain = codec::toCp936(u"中");
     fresh.QueryTime = at(2024, 3, 1);
-    f.store->addshoulu(fresh);
+    addRow(*f.store, fresh);
     f.store->addDomain(QStringLiteral("中"));
-    QCOMPARE(f.store->dayHistory(QStringLiteral("中")).value(0).baiduindex, datetime::zero());
+    QCOMPARE(f.store->dayHistory(QStringLiteral("中")).value(0).result.baiduindex,
+             datetime::zero());
 }
 
 void TestResultStore::latestRowPerSavedDomain()
@@ -219,13 +208,13 @@ void TestResultStore::latestRowPerSavedDomain()
     StoreFixture f;
     f.store->addDomain("a.com");
     f.store->addDomain("b.com");
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 1), 1));
-    f.store->addshoulu(runFor("b.com", at(2020, 1, 2), 2));
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 3), 3));
-    f.store->addshoulu(runFor("gone.com", at(2020, 1, 4), 4)); // not saved
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1), 1));
+    addRow(*f.store, runFor("b.com", at(2020, 1, 2), 2));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 3), 3));
+    addRow(*f.store, runFor("gone.com", at(2020, 1, 4), 4)); // not saved
     // The latest row of a domain is its greatest id even when an older
     // query time was stored after it.
-    f.store->addshoulu(runFor("b.com", at(2019, 1, 1), 5));
+    addRow(*f.store, runFor("b.com", at(2019, 1, 1), 5));
     const QList<ShouluRow> rows = f.store->latestRows();
     QCOMPARE(totalsOf(rows), (QList<int>{3, 5}));
 }
@@ -236,10 +225,10 @@ void TestResultStore::latestOrderBreaksTiesByNewerId()
     const QDateTime batch = at(2021, 5, 6, 7, 8, 9);
     for (const char *d : {"a.com", "b.com", "c.com"}) {
         f.store->addDomain(d);
-        f.store->addshoulu(runFor(d, batch, int(d[0])));
+        addRow(*f.store, runFor(d, batch, int(d[0])));
     }
     f.store->addDomain("d.com");
-    f.store->addshoulu(runFor("d.com", at(2021, 5, 6, 7, 8, 10), 1));
+    addRow(*f.store, runFor("d.com", at(2021, 5, 6, 7, 8, 10), 1));
     QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{1, 'c', 'b', 'a'}));
 }
 
@@ -247,7 +236,7 @@ void TestResultStore::deleteHidesHistoryUntilReadded()
 {
     StoreFixture f;
     f.store->addDomain("a.com");
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 1), 1));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1), 1));
     f.store->DeleteDomain();
     QVERIFY(f.store->latestRows().isEmpty());
     QVERIFY(f.store->dayHistory("a.com").isEmpty());
@@ -262,11 +251,11 @@ void TestResultStore::dayHistoryKeepsLastRowOfEachDay()
 {
     StoreFixture f;
     f.store->addDomain("a.com");
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 9), 1));
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 18), 2));
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 2, 8), 3));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1, 9), 1));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1, 18), 2));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 2, 8), 3));
     // Appended last on the 1st, though its time is earlier.
-    f.store->addshoulu(runFor("a.com", at(2020, 1, 1, 7), 4));
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1, 7), 4));
     QCOMPARE(totalsOf(f.store->dayHistory("a.com")), (QList<int>{3, 4}));
     QCOMPARE(totalsOf(f.store->chartRows("a.com")), (QList<int>{3, 4}));
     QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{4}));
@@ -281,8 +270,8 @@ void TestResultStore::queryTimeDecidesTheDay()
     f.store->addDomain("a.com");
     f.store->addDomain("b.com");
     const QDateTime start = at(2020, 12, 31, 23, 59, 59);
-    f.store->addshoulu(runFor("a.com", start, 1));
-    f.store->addshoulu(runFor("b.com", start, 2));
+    addRow(*f.store, runFor("a.com", start, 1));
+    addRow(*f.store, runFor("b.com", start, 2));
     for (const ShouluRow &row : f.store->latestRows()) {
         QCOMPARE(row.yyyy, 2020);
         QCOMPARE(row.mm, 12);
@@ -306,13 +295,13 @@ void TestResultStore::chartKeepsThirtyNewestDays()
     f.store->addDomain("a.com");
     const QDate first(2020, 1, 30);
     for (int i = 0; i < days; ++i)
-        f.store->addshoulu(runFor("a.com", datetime::make(first.addDays(i), QTime(10, 0)), i));
+        addRow(*f.store, runFor("a.com", datetime::make(first.addDays(i), QTime(10, 0)), i));
     const QList<ShouluRow> history = f.store->dayHistory("a.com");
     const QList<ShouluRow> chart = f.store->chartRows("a.com");
     QCOMPARE(history.size(), days);
     QCOMPARE(chart.size(), qMin(days, 30));
-    QCOMPARE(chart.first().baidu, days - 1);
-    QCOMPARE(chart.last().baidu, days - chart.size());
+    QCOMPARE(chart.first().result.baidu, days - 1);
+    QCOMPARE(chart.last().result.baidu, days - chart.size());
     QCOMPARE(chart, history.mid(0, chart.size()));
 }
 
@@ -320,8 +309,8 @@ void TestResultStore::lettercaseIsIgnoredEverywhere()
 {
     StoreFixture f;
     f.store->addDomain("Mixed.com");
-    f.store->addshoulu(runFor("MIXED.COM", at(2020, 1, 1), 1));
-    f.store->addshoulu(runFor("mixed.com", at(2020, 1, 2), 2));
+    addRow(*f.store, runFor("MIXED.COM", at(2020, 1, 1), 1));
+    addRow(*f.store, runFor("mixed.com", at(2020, 1, 2), 2));
     QCOMPARE(totalsOf(f.store->latestRows()), (QList<int>{2}));
     QCOMPARE(totalsOf(f.store->dayHistory("mIxEd.CoM")), (QList<int>{2, 1}));
 }
@@ -401,25 +390,48 @@ void TestResultStore::rolledBackSaveKeepsList()
     StoreFixture f;
     f.store->addDomain("a.com");
     f.store->addDomain("b.com");
-    try {
-        ResultStore::Transaction save(*f.store);
-        f.store->DeleteDomain();
-        f.store->addDomain("c.com");
-        throw StoreError("disk full");
-    } catch (const StoreError &) {
-    }
-    RecordingDomainBox box;
-    f.store->loadDomain(box);
-    QCOMPARE(box.items, (QStringList{"a.com", "b.com"}));
-
     {
-        ResultStore::Transaction save(*f.store);
-        f.store->DeleteDomain();
-        f.store->addDomain("c.com");
-        save.commit();
+        // Another program's trigger refuses one line part-way through.
+        SqlDatabase other(f.path());
+        other.setKey(ResultStore::password());
+        other.execute("create trigger refuse before insert on domain when new.domain = 'bad.com'"
+                      " begin select raise(abort, 'refused'); end;");
     }
-    f.store->loadDomain(box);
-    QCOMPARE(box.items, (QStringList{"c.com"}));
+    try {
+        f.store->replaceDomains({"c.com", "bad.com", "d.com"});
+        QFAIL("no error");
+    } catch (const StoreError &e) {
+        QVERIFY2(QByteArray(e.what()).contains("refused"), e.what());
+    }
+    QCOMPARE(f.store->domains(), (QStringList{"a.com", "b.com"}));
+
+    f.store->replaceDomains({"c.com", "C.COM", "", "d.com"});
+    QCOMPARE(f.store->domains(), (QStringList{"c.com", "", "d.com"}));
+}
+
+void TestResultStore::statementsHoldOneStatementEach()
+{
+    StoreFixture f;
+    SqlDatabase db(f.path());
+    db.setKey(ResultStore::password());
+    SqlStatement single(db, "select count(*) from domain;  \n");
+    QCOMPARE(SqlCursor(single).step(), true);
+    QVERIFY_THROWS_EXCEPTION(StoreError, SqlStatement(db, "select 1; delete from domain"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, SqlStatement(db, "select 1 -- fine\n; select 2"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, SqlStatement(db, "  "));
+
+    // A run left part-way (a row still pending) does not hold the next one.
+    SqlStatement list(db, "select domain from domain order by id");
+    f.store->addDomain("a.com");
+    f.store->addDomain("b.com");
+    {
+        SqlCursor first(list);
+        QVERIFY(first.step());
+        QCOMPARE(first.columnText(0), QStringLiteral("a.com"));
+    }
+    SqlCursor again(list);
+    QVERIFY(again.step());
+    QCOMPARE(again.columnText(0), QStringLiteral("a.com"));
 }
 
 void TestResultStore::engineErrorsCarryTheEngineMessage()

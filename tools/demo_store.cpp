@@ -1,7 +1,6 @@
 // Creates a store filled with made-up history, for trying the program and
 // for screenshots: DOMAINS saved domains with DAYS daily rows each.
 //   talvexa-demo-store PATH [DOMAINS] [DAYS]
-#include "Codec.h"
 #include "ResultStore.h"
 
 #include <QString>
@@ -31,21 +30,20 @@ int main(int argc, char **argv)
             store.addDomain(d);
         const QDate first = QDate::currentDate().addDays(-days);
         for (int day = 0; day < days; ++day) {
-            QueryRun run;
-            run.QueryTime = datetime::make(first.addDays(day), QTime(9, 30));
+            const QDateTime queryTime = datetime::make(first.addDays(day), QTime(9, 30));
             for (int i = 0; i < all.size(); ++i) {
                 const double wave = 1.0 + 0.15 * std::sin((day + i) / 4.0);
                 const int base = 20000 * (i + 1) + day * 150 * (i + 1);
-                run.CurrentDomain = codec::toCp936(all[i]);
-                run.Result.baidu = int(base * wave);
-                run.Result.baidu1 = int(base * wave / 90);
-                run.Result.baidu7 = int(base * wave / 14);
-                run.Result.baidu30 = int(base * wave / 4);
-                run.Result.baidu360 = int(base * wave / 1.3);
-                run.Result.baidudomain = 3000 * (i + 1) + day * 20;
-                run.Result.baiduindex = datetime::make(first.addDays(day - 1));
-                run.Result.baiduisfirst = (day + i) % 5 != 0;
-                store.addshoulu(run);
+                QueryResult r;
+                r.baidu = int(base * wave);
+                r.baidu1 = int(base * wave / 90);
+                r.baidu7 = int(base * wave / 14);
+                r.baidu30 = int(base * wave / 4);
+                r.baidu360 = int(base * wave / 1.3);
+                r.baidudomain = 3000 * (i + 1) + day * 20;
+                r.baiduindex = datetime::make(first.addDays(day - 1));
+                r.baiduisfirst = (day + i) % 5 != 0;
+                store.addshoulu(all[i], queryTime, r);
             }
         }
         t.commit();

@@ -48,26 +48,26 @@ QString ResultsModel::cellText(const ShouluRow &row, int number, int column)
     case QueryDate:
         return dateText(row.searchtime);
     case Total:
-        return QString::number(row.baidu);
+        return QString::number(row.result.baidu);
     case Day:
-        return QString::number(row.baidu1);
+        return QString::number(row.result.baidu1);
     case Week:
-        return QString::number(row.baidu7);
+        return QString::number(row.result.baidu7);
     case Month:
-        return QString::number(row.baidu30);
+        return QString::number(row.result.baidu30);
     case Year:
-        return QString::number(row.baidu360);
+        return QString::number(row.result.baidu360);
     case Backlinks:
-        return QString::number(row.baidudomain);
+        return QString::number(row.result.baidudomain);
     case Snapshot: {
         // The time only when it is not midnight.
-        const QTime t = row.baiduindex.time();
+        const QTime t = row.result.baiduindex.time();
         if (t == QTime(0, 0))
-            return dateText(row.baiduindex);
-        return dateText(row.baiduindex) + ' ' + t.toString(QStringLiteral("HH:mm:ss"));
+            return dateText(row.result.baiduindex);
+        return dateText(row.result.baiduindex) + ' ' + t.toString(QStringLiteral("HH:mm:ss"));
     }
     case HomeFirst:
-        return row.baiduisfirst ? QStringLiteral("是") : QStringLiteral("否");
+        return row.result.baiduisfirst ? QStringLiteral("是") : QStringLiteral("否");
     default:
         return {};
     }

@@ -1,6 +1,6 @@
 #include "TForm2.h"
 
-#include "ComboDomainBox.h"
+#include "DomainCombo.h"
 #include "ResultStore.h"
 #include "Toolkit.h"
 
@@ -53,10 +53,7 @@ void TForm2::showEvent(QShowEvent *event)
 
 void TForm2::FormShow()
 {
-    QStringList items;
-    for (int i = 0; i < m_cbb1.count(); ++i)
-        items << m_cbb1.itemText(i);
-    mmo1->setPlainText(items.join(u'\n'));
+    mmo1->setPlainText(DomainCombo(m_cbb1).items().join(u'\n'));
 }
 
 QStringList TForm2::lines() const
@@ -72,18 +69,10 @@ QStringList TForm2::lines() const
 
 void TForm2::btn1Click()
 {
-    const QStringList items = lines();
+    // All or nothing: a failure leaves the stored list, and the box, as
+    // they were.
     ResultStore &store = m_store();
-    {
-        // Removing the old list and adding the lines stand or fall together:
-        // a failure leaves the stored list, and the box, as they were.
-        ResultStore::Transaction save(store);
-        store.DeleteDomain();
-        for (const QString &item : items)
-            store.addDomain(item);
-        save.commit();
-    }
-    ComboDomainBox box(m_cbb1);
-    store.loadDomain(box);
+    store.replaceDomains(lines());
+    DomainCombo(m_cbb1).load(store.domains());
     accept();
 }

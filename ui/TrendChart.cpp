@@ -83,8 +83,8 @@ void TrendChart::clearPoints()
 
 void TrendChart::appendPoint(int index, const ShouluRow &row)
 {
-    const std::int32_t values[] = {row.baidu,   row.baidu1,   row.baidu7,
-                                   row.baidu30, row.baidu360, row.baidudomain};
+    const std::int32_t values[] = {row.result.baidu,   row.result.baidu1,   row.result.baidu7,
+                                   row.result.baidu30, row.result.baidu360, row.result.baidudomain};
     for (int p = 0; p < 6; ++p)
         m_series[p]->append(index, double(values[p]));
     m_xAxis->append(row.searchtime.date().toString(QStringLiteral("yyyy-MM-dd")), index);

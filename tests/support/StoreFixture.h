@@ -1,20 +1,10 @@
 #pragma once
 
+#include "Codec.h"
+#include "QueryRun.h"
 #include "ResultStore.h"
 
-#include <QStringList>
 #include <QTemporaryDir>
-
-// A domain box that records what the store did to it.
-class RecordingDomainBox : public DomainBox
-{
-public:
-    QStringList items;
-    QString text;
-    void clearItems() override { items.clear(); }
-    void appendItem(const QString &domain) override { items.append(domain); }
-    void setText(const QString &t) override { text = t; }
-};
 
 // A fresh store file in a temporary folder.
 class StoreFixture
@@ -30,3 +20,9 @@ public:
     QTemporaryDir dir;
     std::unique_ptr<ResultStore> store;
 };
+
+// Stores a run's current domain and answers as one history row.
+inline void addRow(ResultStore &store, const QueryRun &run)
+{
+    store.addshoulu(codec::fromCp936(run.CurrentDomain), run.QueryTime, run.Result);
+}

@@ -1,6 +1,6 @@
 // Appends history rows to the store file named on the command line until
 // killed, printing the number of rows committed after each commit.
-#include "ResultStore.h"
+#include "StoreFixture.h"
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ int main(int argc, char **argv)
         // One row per day, so that every committed row shows in the history.
         run.QueryTime = datetime::make(QDate(2000, 1, 1).addDays(i), QTime(12, 0));
         run.Result.baidu = int(i);
-        store.addshoulu(run);
+        addRow(store, run);
         std::printf("%ld\n", i);
         std::fflush(stdout);
     }
