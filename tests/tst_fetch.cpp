@@ -91,6 +91,7 @@ private slots:
     void fetchFromHandlerIsRefused();
     void urlChangedDuringFetch();
     void destroyedDuringFetch();
+    void destroyedComponentGetsNoProgress();
     void finishAllEndsBlockedWorkers();
     void queryRequestCarriesDomainAndKind();
 };
@@ -409,6 +410,32 @@ void TestFetch::destroyedDuringFetch()
         QTRY_COMPARE(server.connections(), 1);
     } // the owner releases the component while its worker waits
     QTRY_COMPARE_WITH_TIMEOUT(THTTPGetThread::liveWorkers(), 0, 5000);
+    QCOMPARE(events, 0);
+}
+
+void TestFetch::destroyedComponentGetsNoProgress()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        for (int i = 0; i < 100; ++i)
+            c.send(QByteArray(1000, 'p'));
+    });
+    int progressCalls = 0;
+    int events = 0;
+    auto get = std::make_unique<THTTPGet>(nullptr);
+    get->OnProgress = [&progressCalls](QObject *, int, int) { ++progressCalls; };
+    get->OnError = [&events](QObject *) { ++events; };
+    get->OnDoneString = [&events](QObject *, const QByteArray &) { ++events; };
+    get->URL = "http://" + server.address() + "/";
+    get->Fetch();
+    QTRY_VERIFY_WITH_TIMEOUT(progressCalls > 0, 5000);
+    // Without events being processed the worker hands over its next
+    // progress report and waits; the component goes meanwhile.
+    QThread::msleep(300);
+    const int before = progressCalls;
+    get.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(THTTPGetThread::liveWorkers(), 0, 5000);
+    QCOMPARE(progressCalls, before);
     QCOMPARE(events, 0);
 }
 

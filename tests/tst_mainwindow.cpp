@@ -12,6 +12,7 @@
 #include "LoopbackServer.h"
 #include "TrendChart.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -55,6 +56,8 @@ struct WindowFixture
     QStringList messages;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm2> dialog;
+    // Checks every change of the results list against the model rules.
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
 
     explicit WindowFixture(const std::function<void(ResultStore &)> &fill = {})
     {
@@ -66,8 +69,14 @@ struct WindowFixture
         options.storePath = files.path();
         options.bannerUrl = QUrl();
         form = std::make_unique<TForm1>(options);
+        modelTester = std::make_unique<QAbstractItemModelTester>(
+            form->lv1Rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
-    ~WindowFixture() { toolkit::setMessageSink({}); }
+    ~WindowFixture()
+    {
+        modelTester.reset();
+        toolkit::setMessageSink({});
+    }
 
     bool create()
     {

@@ -1,7 +1,9 @@
 // The real main window against a fake search engine on loopback, reached
 // through http_proxy as the real host name.
+#include "HttpQueryFetcher.h"
 #include "Program.h"
 #include "TForm1.h"
+#include "THTTPGet.h"
 #include "THTTPGetThread.h"
 #include "Toolkit.h"
 
@@ -94,6 +96,12 @@ struct Fixture
         return !form->Run().Busy && !form->overviewPending();
     }
     QList<ShouluRow> history(const QString &domain) { return form->store().dayHistory(domain); }
+    // Query requests the window still holds, once released ones are gone.
+    int requestsHeld()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return int(form->findChildren<THTTPGet *>().size()) + form->fetcher()->requestsOut();
+    }
 };
 
 } // namespace
@@ -120,6 +128,7 @@ void TestQueryEndToEnd::singleQuery()
     QCOMPARE(f.form->bsSkinStatusPanel1->text(), "查询完毕：" + domain);
     QCOMPARE(f.form->bskng1->value(), 7);
     QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.requestsHeld(), 0);
 
     QList<QByteArray> lines;
     for (const auto &r : f.server.requests()) {
@@ -167,6 +176,7 @@ void TestQueryEndToEnd::batchOfThree()
     QVERIFY(f.waitForRunEnd(20000));
     QCOMPARE(f.form->bskng1->value(), 21);
     QCOMPARE(f.server.requests().size(), 21);
+    QCOMPARE(f.requestsHeld(), 0);
     for (const char *d : {"a.com", "bb.com", "ccc.com"}) {
         const QList<ShouluRow> rows = f.history(QString::fromLatin1(d));
         QCOMPARE(rows.size(), 1);
@@ -187,6 +197,7 @@ void TestQueryEndToEnd::silentEngineStillEndsTheRun()
     f.form->bsSkinXFormButton1->click();
     QVERIFY(f.waitForRunEnd(20000));
     THTTPGetThread::setTimeouts({});
+    QCOMPARE(f.requestsHeld(), 0);
     const QList<ShouluRow> rows = f.history("quiet.com");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].result.baidu, 0);
