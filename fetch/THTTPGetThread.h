@@ -36,8 +36,6 @@ public:
     // Readable from the completion and progress handlers.
     bool Succeeded() const { return m_succeeded.load(); }
     const QByteArray &ResponseText() const { return m_responseText; }
-    int ContentLength() const { return m_contentLength; }
-    int BytesReceived() const { return m_bytesReceived; }
 
     // Limits that keep a fetch from waiting forever; tests shorten them.
     struct Timeouts

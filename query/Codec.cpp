@@ -98,22 +98,6 @@ const Tables &tables()
 }
 
 // Length of the run of ASCII bytes starting at p (at most n).
-inline std::size_t asciiRun(const unsigned char *p, std::size_t n)
-{
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        const int mask = _mm_movemask_epi8(v);
-        if (mask != 0)
-            return i + std::size_t(__builtin_ctz(unsigned(mask)));
-    }
-#endif
-    while (i < n && p[i] < 0x80)
-        ++i;
-    return i;
-}
-
 // Decodes one multi-byte UTF-8 sequence at p (first byte >= 0x80). Returns
 // its length and the code point, or 0 when it is malformed or cut off.
 inline int decodeSequence(const unsigned char *p, std::size_t left, std::uint32_t &cp)
@@ -152,24 +136,6 @@ inline int decodeSequence(const unsigned char *p, std::size_t left, std::uint32_
 }
 
 } // namespace
-
-bool isUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const std::size_t n = std::size_t(bytes.size());
-    std::size_t i = 0;
-    while (i < n) {
-        i += asciiRun(p + i, n - i);
-        if (i == n)
-            break;
-        std::uint32_t cp;
-        const int len = decodeSequence(p + i, n - i, cp);
-        if (len == 0)
-            return false;
-        i += std::size_t(len);
-    }
-    return true;
-}
 
 std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
 {

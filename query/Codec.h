@@ -12,9 +12,6 @@
 // (widgets, the store's UTF-8 columns).
 namespace codec {
 
-// True when the bytes are well-formed UTF-8 (the empty text is).
-bool isUtf8(QByteArrayView bytes);
-
 // Decodes the bytes as UTF-8 and converts the text to code page 936.
 // Empty when the bytes are not UTF-8 (malformed, overlong, an encoded
 // surrogate, cut off) or hold no character at all. Characters that code

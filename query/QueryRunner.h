@@ -43,8 +43,6 @@ public:
 
     const QueryRun &run() const { return Run; }
     QTimer &timer() { return *m_timer; }
-    // Requests launched in this run and not counted yet.
-    int pendingAnswers() const { return m_launchedRequests - Run.Answers; }
 
 signals:
     void statusChanged(const QString &text);
