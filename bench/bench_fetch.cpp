@@ -23,7 +23,7 @@ constexpr int Fetches = 7;
 LoopbackServer &server()
 {
     static const QByteArray page = [] {
-        QByteArray p(100 * 1024, Qt::Uninitialized);
+        QByteArray p(qsizetype(100) * 1024, Qt::Uninitialized);
         for (qsizetype i = 0; i < p.size(); ++i)
             p[i] = char('a' + i % 26);
         return p;

@@ -50,7 +50,7 @@ LoopbackServer &engine()
 // A store with `listed` saved domains, each with one row.
 QString makeStore(QTemporaryDir &dir, int listed)
 {
-    const QString path = dir.filePath("setting.dat");
+    QString path = dir.filePath("setting.dat");
     ResultStore::create(path);
     ResultStore store(path);
     ResultStore::Transaction t(store);

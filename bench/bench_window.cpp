@@ -30,7 +30,7 @@ QString storePath()
 {
     static QTemporaryDir dir;
     static const QString path = [] {
-        const QString p = dir.filePath("setting.dat");
+        QString p = dir.filePath("setting.dat");
         ResultStore::create(p);
         ResultStore store(p);
         ResultStore::Transaction t(store);

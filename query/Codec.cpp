@@ -27,7 +27,7 @@ struct Tables
     // lead << 8 | trail otherwise); Unmapped when there is none.
     std::array<std::uint16_t, 0x10000> encode{};
     // (lead - 0x81) * TrailCount + (trail - 0x40) -> Unicode; 0 when none.
-    std::array<char16_t, (LeadLast - LeadFirst + 1) * TrailCount> decode{};
+    std::array<char16_t, std::size_t(LeadLast - LeadFirst + 1) * TrailCount> decode{};
 };
 
 struct IconvHandle
@@ -35,7 +35,8 @@ struct IconvHandle
     iconv_t cd;
     IconvHandle(const char *to, const char *from) : cd(iconv_open(to, from))
     {
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        // iconv_open reports failure as (iconv_t)-1.
+        if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
             throw std::runtime_error(std::string("code page 936 converter missing: ") + from +
                                      " -> " + to);
     }

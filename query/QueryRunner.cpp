@@ -117,7 +117,7 @@ void QueryRunner::Timer1Timer()
         m_timer->setInterval(1000);
         const QStringList items = m_domains.items();
         if (Run.BatchIndex < items.size()) {
-            const QString item = items[Run.BatchIndex];
+            const QString &item = items[Run.BatchIndex];
             Run.CurrentDomain = codec::toCp936(item);
             launchDomain(item, codec::toCp936(withoutSlashes(item)));
             ++Run.BatchIndex;

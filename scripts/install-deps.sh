@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    clang-format clang-tidy
     qt6-base-dev qt6-charts-dev qt6-webengine-dev
     libcurl4-openssl-dev curl
     libsqlcipher-dev sqlcipher

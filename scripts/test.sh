@@ -15,8 +15,9 @@ fi
 
 bash scripts/install-deps.sh
 
+# Warnings are errors here: what CI builds must build clean.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTALVEXA_SANITIZE="$sanitize" -DTALVEXA_BENCH=ON >/dev/null
+    -DTALVEXA_SANITIZE="$sanitize" -DTALVEXA_BENCH=ON -DTALVEXA_WERROR=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen

@@ -79,8 +79,10 @@ SqlCursor &SqlCursor::bind(int index, std::int64_t value)
 SqlCursor &SqlCursor::bind(int index, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    m_statement.m_db.check(sqlite3_bind_text(m_statement.m_stmt, index, utf8.constData(),
-                                             int(utf8.size()), SQLITE_TRANSIENT));
+    // SQLITE_TRANSIENT (the engine copies the text) is the C API's (void *)-1.
+    m_statement.m_db.check(
+        sqlite3_bind_text(m_statement.m_stmt, index, utf8.constData(), int(utf8.size()),
+                          SQLITE_TRANSIENT)); // NOLINT(performance-no-int-to-ptr)
     return *this;
 }
 

@@ -54,7 +54,7 @@ void engine(LoopbackServer::Connection &c)
         c.respond(enginePage("3", snapshotResults(domain, "2021-3-4")));
         return;
     }
-    const QByteArray count = QByteArray::number(1000 * (kind + 1) + domain.size());
+    const QByteArray count = QByteArray::number(qsizetype(1000) * (kind + 1) + domain.size());
     c.respond(enginePage(count, kind == 0 ? siteResults(domain, true) : QByteArray()));
 }
 

@@ -37,16 +37,16 @@ template <typename F> void guarded(F &&handler)
 }
 
 // Wraps a handler for connecting to a signal; a handler that takes none of
-// the signal's arguments is called without them.
+// the signal's arguments is called without them. Argument lists the
+// handler takes neither way (only ever tried by Qt's probing of the
+// argument count) compile to nothing.
 template <typename F> auto handler(F f)
 {
-    return [f = std::move(f)](auto &&...args) {
-        guarded([&] {
-            if constexpr (std::is_invocable_v<const F &, decltype(args)...>)
-                f(args...);
-            else
-                f();
-        });
+    return [f = std::move(f)](auto &&...args) -> void {
+        if constexpr (std::is_invocable_v<const F &, decltype(args)...>)
+            guarded([&] { f(args...); });
+        else if constexpr (std::is_invocable_v<const F &>)
+            guarded([&] { f(); });
     };
 }
 
