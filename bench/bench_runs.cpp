@@ -6,6 +6,7 @@
 // TALVEXA_BENCH_BATCH sets the batch length of the second figure (default
 // 20; each domain takes delay + 1 = 2 seconds).
 #include "CurlGlobal.h"
+#include "HttpQueryFetcher.h"
 #include "Program.h"
 #include "ResultStore.h"
 #include "TForm1.h"
@@ -15,14 +16,17 @@
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
 #include "StoreFixture.h"
+#include "TestFiles.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -138,6 +142,68 @@ void BM_event_loop_lateness_batch(benchmark::State &state)
     state.counters["batch_domains"] = batch;
 }
 
+// Resident memory before and after a long batch through the real window,
+// its requests and the loopback engine. The batch timer is ticked by hand
+// (two ticks launch a domain at the delay 1), a launch waiting while four
+// domains' requests are still out, so that 2,000 domains take seconds.
+void BM_memory_long_batch(benchmark::State &state)
+{
+    const int domains = qEnvironmentVariableIntValue("TALVEXA_BENCH_DOMAINS") > 0
+                            ? qEnvironmentVariableIntValue("TALVEXA_BENCH_DOMAINS")
+                            : 2000;
+    // The engine runs in a process of its own, so that what it keeps of
+    // every request does not count here.
+    QProcess engineProcess;
+    const int port = closedPort();
+    engineProcess.setStandardOutputFile(QProcess::nullDevice());
+    engineProcess.start(QStringLiteral(FAKE_ENGINE), {QString::number(port)});
+    if (!engineProcess.waitForStarted()) {
+        state.SkipWithError("the fake engine did not start");
+        return;
+    }
+    QThread::msleep(300);
+    const QByteArray proxy = qgetenv("http_proxy");
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(port));
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        auto form = openWindow(makeStore(dir, domains));
+        form->bsSkinSpinEdit1->setValue(1);
+        auto settle = [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        for (int i = 0; i < 50; ++i)
+            settle();
+        const double before = residentMegabytes();
+        form->bsSkinXFormButton2->click();
+        QElapsedTimer clock;
+        clock.start();
+        double afterFirst100 = 0;
+        while (form->Run().Busy && clock.elapsed() < 600000) {
+            while (form->fetcher()->requestsOut() > 4 * AnswersPerDomain)
+                settle();
+            form->Timer1Timer();
+            settle();
+            if (afterFirst100 == 0 && form->Run().Answers >= 100 * AnswersPerDomain)
+                afterFirst100 = residentMegabytes();
+        }
+        for (int i = 0; i < 50 || form->overviewPending(); ++i)
+            settle();
+        const double after = residentMegabytes();
+        state.counters["rss_before_mb"] = before;
+        state.counters["rss_after_100_mb"] = afterFirst100;
+        state.counters["rss_after_mb"] = after;
+        state.counters["growth_mb"] = after - before;
+        state.counters["growth_after_100_mb"] = after - afterFirst100;
+        state.counters["domains_stored"] = double(form->store().latestRows().size());
+        state.counters["requests_left"] = form->fetcher()->requestsOut();
+        state.counters["seconds"] = double(clock.elapsed()) / 1000;
+    }
+    qputenv("http_proxy", proxy);
+    engineProcess.terminate();
+    engineProcess.waitForFinished();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -154,6 +220,9 @@ int main(int argc, char **argv)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("BM_event_loop_lateness_batch", BM_event_loop_lateness_batch)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_memory_long_batch", BM_memory_long_batch)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         benchmark::RunSpecifiedBenchmarks();
