@@ -215,6 +215,11 @@ bool THTTPGetThread::receive(const char *data, std::size_t size)
         m_bytesReceived = 0;
         m_responseText.clear();
     }
+    if (m_responseText.size() + qsizetype(size) > MaxBodySize) {
+        // Ends the transfer like a broken connection: what fits is kept.
+        size = std::size_t(MaxBodySize - m_responseText.size());
+        m_bodyCut = true;
+    }
     while (size > 0) {
         if (terminationRequested()) {
             m_stopped = true;
@@ -232,7 +237,7 @@ bool THTTPGetThread::receive(const char *data, std::size_t size)
             });
         }
     }
-    return true;
+    return !m_bodyCut;
 }
 
 void THTTPGetThread::fetch()
@@ -268,6 +273,7 @@ void THTTPGetThread::fetch()
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connect.count()));
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, long(limits.stall.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(limits.total.count()));
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, long(ChunkSize));
     if (!m_agent.isEmpty())
         curl_easy_setopt(h, CURLOPT_USERAGENT, m_agent.constData());

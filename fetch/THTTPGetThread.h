@@ -42,7 +42,13 @@ public:
     {
         std::chrono::milliseconds connect{60000};
         std::chrono::seconds stall{30}; // no byte arriving for this long fails
+        // However the server trickles, a fetch ends within this time; what
+        // arrived until then is kept, as for any cut-off transfer.
+        std::chrono::milliseconds total{90000};
     };
+    // A body is read up to this size and the transfer ends there, keeping
+    // what arrived (result pages are well under a megabyte).
+    static constexpr qsizetype MaxBodySize = 8 * 1024 * 1024;
     static void setTimeouts(const Timeouts &timeouts);
 
     // Main thread, at shutdown: stops every live worker, delivers their
@@ -79,6 +85,7 @@ private:
     // Worker-thread state of the transfer.
     bool m_stopped = false;     // a check found the termination request, or an error
     bool m_headersDone = false; // steps before the read loop have run
+    bool m_bodyCut = false;     // the body reached MaxBodySize
     bool m_hasContentLength = false;
     QByteArray m_contentLengthText;
 };

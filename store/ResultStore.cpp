@@ -157,7 +157,9 @@ ResultStore::~ResultStore() = default;
 void ResultStore::create(const QString &path)
 {
     // Claim the name atomically so that an existing file is never touched.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    // Only the user may read it; the engine gives its log and shared-memory
+    // files the same mode.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (fd < 0)
         throw StoreError("cannot create " + path.toStdString() + ": " + std::strerror(errno));
     ::close(fd);

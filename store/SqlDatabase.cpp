@@ -17,6 +17,9 @@ SqlDatabase::SqlDatabase(const QString &path, bool create)
         throw StoreError(message);
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // A lock held by another connection or process (a second window, a
+    // backup tool) is waited for before a statement gives up.
+    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
 }
 
 SqlDatabase::~SqlDatabase()

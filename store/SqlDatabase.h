@@ -17,6 +17,7 @@ public:
     // Opens an existing file read-write; never creates one. With `create`
     // the file is made when missing (used only by the creation tool).
     SqlDatabase(const QString &path, bool create = false);
+    static constexpr int BusyTimeoutMs = 5000;
     ~SqlDatabase();
     SqlDatabase(const SqlDatabase &) = delete;
     SqlDatabase &operator=(const SqlDatabase &) = delete;

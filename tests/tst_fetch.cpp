@@ -82,6 +82,8 @@ private slots:
     void largeBodyInChunks();
     void chunkedBodyHasNoLength();
     void stalledResponseFails();
+    void tricklingServerEndsWithinTheTotalLimit();
+    void endlessBodyEndsAtTheSizeLimit();
     void proxyFromEnvironment();
 
     void secondFetchIsIgnored();
@@ -274,6 +276,43 @@ void TestFetch::stalledResponseFails()
     const Outcome partial = fetch("http://" + server.address() + "/partial");
     QCOMPARE(partial.body, QByteArray("0123456789"));
     QVERIFY(clock.elapsed() < 15000);
+}
+
+void TestFetch::tricklingServerEndsWithinTheTotalLimit()
+{
+    // A byte every 100 ms never trips the stall rule (1 s), only the total.
+    THTTPGetThread::setTimeouts({2000ms, 1s, 1500ms});
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+        for (int i = 0; i < 100; ++i) {
+            c.send("x");
+            c.stall(100ms);
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome outcome = fetch("http://" + server.address() + "/");
+    THTTPGetThread::setTimeouts({});
+    QVERIFY2(clock.elapsed() < 5000, QByteArray::number(clock.elapsed()));
+    QCOMPARE(outcome.events(), 1);
+    // What arrived before the limit is kept, as for a cut-off transfer.
+    QVERIFY(outcome.body.size() > 0 && outcome.body.size() < 100);
+    QVERIFY(outcome.body.count('x') == outcome.body.size());
+}
+
+void TestFetch::endlessBodyEndsAtTheSizeLimit()
+{
+    LoopbackServer server([](LoopbackServer::Connection &c) {
+        c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+        const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'e') + "\r\n";
+        // Far more than the limit; the client stops reading long before.
+        for (int i = 0; i < 4096; ++i)
+            c.send(chunk);
+    });
+    const Outcome outcome = fetch("http://" + server.address() + "/");
+    QCOMPARE(outcome.done, 1);
+    QCOMPARE(outcome.body.size(), THTTPGetThread::MaxBodySize);
+    QCOMPARE(outcome.progress.last().second, int(THTTPGetThread::MaxBodySize));
 }
 
 void TestFetch::proxyFromEnvironment()

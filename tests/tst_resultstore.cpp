@@ -7,10 +7,16 @@
 #include "DomainList.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -70,6 +76,8 @@ private slots:
     void rolledBackSaveKeepsList();
     void statementsHoldOneStatementEach();
     void engineErrorsCarryTheEngineMessage();
+    void shortLockIsWaitedFor();
+    void filesOnlyTheUserCanRead();
     void committedRowSurvivesKill();
 };
 
@@ -450,6 +458,43 @@ void TestResultStore::engineErrorsCarryTheEngineMessage()
     other.execute("rollback");
     f.store->addDomain("a.com");
     QCOMPARE(f.store->dayHistory("a.com").size(), 0);
+}
+
+void TestResultStore::shortLockIsWaitedFor()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    SqlDatabase other(f.path());
+    other.setKey(ResultStore::password());
+    other.execute("begin exclusive");
+    QueryResult r;
+    r.baidu = 42;
+    QElapsedTimer clock;
+    clock.start();
+    // The wait happens inside the engine on this thread; the release comes
+    // from a helper thread so that nothing needs the event loop meanwhile.
+    std::thread releaser([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(SqlDatabase::BusyTimeoutMs / 5));
+        other.execute("rollback");
+    });
+    f.store->addshoulu("a.com", datetime::make(QDate(2026, 1, 1)), r);
+    releaser.join();
+    QVERIFY(clock.elapsed() >= SqlDatabase::BusyTimeoutMs / 5 - 50);
+    QCOMPARE(f.store->dayHistory("a.com").value(0).result.baidu, 42);
+}
+
+void TestResultStore::filesOnlyTheUserCanRead()
+{
+    const mode_t old = ::umask(022);
+    StoreFixture f;
+    f.store->addDomain("a.com"); // the log and shared-memory files exist now
+    ::umask(old);
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        struct stat info
+        {};
+        QCOMPARE(::stat(QFile::encodeName(f.path() + suffix).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+    }
 }
 
 void TestResultStore::committedRowSurvivesKill()
