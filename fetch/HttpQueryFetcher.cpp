@@ -2,11 +2,23 @@
 
 #include "Tmyhttpget.h"
 
-HttpQueryFetcher::HttpQueryFetcher(QObject *parent) : QObject(parent) {}
+HttpQueryFetcher::HttpQueryFetcher(QObject *parent, int limit)
+    : QObject(parent), m_limit(qMax(1, limit))
+{}
 
 HttpQueryFetcher::~HttpQueryFetcher() = default;
 
 bool HttpQueryFetcher::start(const QueryRequest &request, AnswerHandler onAnswer)
+{
+    if (m_out >= m_limit || !m_waiting.empty()) {
+        m_waiting.push_back({request, std::move(onAnswer)});
+        return true;
+    }
+    fetch(request, std::move(onAnswer));
+    return true;
+}
+
+void HttpQueryFetcher::fetch(const QueryRequest &request, AnswerHandler onAnswer)
 {
     // Owned by the fetcher until its answer has been handed on. libcurl
     // keeps no local cache, and the request asks every cache on the way
@@ -17,22 +29,28 @@ bool HttpQueryFetcher::start(const QueryRequest &request, AnswerHandler onAnswer
     get->Agent = Agent;
     get->URL = request.url;
     get->Domain = request.domain;
-    auto deliver = [get, request, onAnswer = std::move(onAnswer)](const QueryAnswer &answer) {
+    auto deliver = [this, get, request, onAnswer = std::move(onAnswer)](const QueryAnswer &answer) {
         // Released after the component's completion has returned, never
         // inside it: the component still uses its own state afterwards.
         get->deleteLater();
+        --m_out;
         onAnswer(request, answer);
+        startWaiting();
     };
     get->OnDoneString = [deliver](QObject *, const QByteArray &result) {
         deliver(QueryAnswer{true, result});
     };
     get->OnError = [deliver](QObject *) { deliver(QueryAnswer{}); };
     get->Kind = request.kind;
+    ++m_out;
     get->Fetch();
-    return true;
 }
 
-int HttpQueryFetcher::requestsOut() const
+void HttpQueryFetcher::startWaiting()
 {
-    return int(findChildren<Tmyhttpget *>(Qt::FindDirectChildrenOnly).size());
+    while (m_out < m_limit && !m_waiting.empty()) {
+        Waiting next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        fetch(next.request, std::move(next.onAnswer));
+    }
 }

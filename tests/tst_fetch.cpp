@@ -1,3 +1,4 @@
+#include "HttpQueryFetcher.h"
 #include "THTTPGet.h"
 #include "THTTPGetThread.h"
 #include "Tmyhttpget.h"
@@ -10,7 +11,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
+#include <mutex>
 
 using namespace std::chrono_literals;
 
@@ -84,6 +87,7 @@ private slots:
     void stalledResponseFails();
     void tricklingServerEndsWithinTheTotalLimit();
     void endlessBodyEndsAtTheSizeLimit();
+    void queryRequestsOutAreBounded();
     void proxyFromEnvironment();
 
     void secondFetchIsIgnored();
@@ -313,6 +317,64 @@ void TestFetch::endlessBodyEndsAtTheSizeLimit()
     QCOMPARE(outcome.done, 1);
     QCOMPARE(outcome.body.size(), THTTPGetThread::MaxBodySize);
     QCOMPARE(outcome.progress.last().second, int(THTTPGetThread::MaxBodySize));
+}
+
+void TestFetch::queryRequestsOutAreBounded()
+{
+    // An engine that never answers: requests end only by the stall rule.
+    THTTPGetThread::setTimeouts({2000ms, 1s});
+    std::mutex lock;
+    QList<QByteArray> order;
+    LoopbackServer server([&](LoopbackServer::Connection &c) {
+        {
+            std::lock_guard held(lock);
+            order << c.request().requestLine.split(' ').value(1);
+        }
+        c.stall(30s);
+    });
+    HttpQueryFetcher fetcher(nullptr, 3);
+    QList<int> answered;
+    int most = 0;
+    for (int i = 0; i < 8; ++i) {
+        const QueryRequest request{"http://" + server.address() + "/" + QByteArray::number(i), "d",
+                                   0, i};
+        QVERIFY(fetcher.start(request, [&](const QueryRequest &r, const QueryAnswer &a) {
+            QVERIFY(!a.succeeded);
+            answered << r.launch;
+            most = qMax(most, fetcher.requestsOut());
+        }));
+    }
+    QCOMPARE(fetcher.requestsOut(), 3);
+    QCOMPARE(fetcher.requestsWaiting(), 5);
+    QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 8, 15000);
+    THTTPGetThread::setTimeouts({});
+    std::sort(answered.begin(), answered.end()); // requests out together end in any order
+    QCOMPARE(answered, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    QVERIFY2(most <= 3, QByteArray::number(most));
+    {
+        std::lock_guard held(lock);
+        QCOMPARE(order.size(), 8);
+        order.clear();
+    }
+
+    // One at a time: waiting requests start in the order they were given.
+    LoopbackServer quick([&](LoopbackServer::Connection &c) {
+        {
+            std::lock_guard held(lock);
+            order << c.request().requestLine.split(' ').value(1);
+        }
+        c.respond("page");
+    });
+    HttpQueryFetcher single(nullptr, 1);
+    int pages = 0;
+    for (const char *path : {"/a", "/b", "/c", "/d"}) {
+        single.start(
+            {"http://" + quick.address() + path, "d", 0, 0},
+            [&pages](const QueryRequest &, const QueryAnswer &a) { pages += a.succeeded; });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(pages, 4, 10000);
+    std::lock_guard held(lock);
+    QCOMPARE(order, (QList<QByteArray>{"/a", "/b", "/c", "/d"}));
 }
 
 void TestFetch::proxyFromEnvironment()
