@@ -13,8 +13,10 @@
 #include "TrendChart.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -249,6 +251,13 @@ bool TForm1::FormCreate()
         return false;
     }
     m_store->setAutoCheckpoint(false); // the overview reader does it
+    const QString writeProblem = m_store->writeProblem();
+    if (!writeProblem.isEmpty()) {
+        // A valid store that cannot take rows: it still shows its history.
+        toolkit::showMessage(
+            QStringLiteral("无法写入数据库文件 %1，查询结果将不能保存：%2")
+                .arg(QFileInfo(m_options.storePath).absoluteFilePath(), writeProblem));
+    }
     m_overview = std::make_unique<OverviewLoader>(
         m_options.storePath, [this](QList<ShouluRow> rows) { applyOverview(std::move(rows)); },
         [this](const QString &text) {
@@ -281,8 +290,40 @@ void TForm1::connectRunner()
     connect(runner, &QueryRunner::gaugeValueChanged, bskng1, [this](int value) {
         bskng1->setValue(qBound(bskng1->minimum(), value, bskng1->maximum()));
     });
-    connect(runner, &QueryRunner::failed, this,
-            [](const QString &text) { toolkit::showMessage(text); });
+    connect(runner, &QueryRunner::failed, this, &TForm1::showRunFailure);
+}
+
+void TForm1::showRunFailure(const QString &text)
+{
+    // One box at a time: answers keep coming while it is open, and a
+    // failure meanwhile shows in the status line instead of a second box.
+    if (m_failureShowing) {
+        bsSkinStatusPanel1->setText(QString(text).replace(u'\n', u' '));
+        return;
+    }
+    m_failureShowing = true;
+    toolkit::showMessage(text);
+    m_failureShowing = false;
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    while (Runner && Runner->unsavedRows() > 0) {
+        const int choice = toolkit::ask(
+            QStringLiteral("有 %1 条查询结果尚未存入数据库。现在重试存入，还是放弃这些结果？")
+                .arg(Runner->unsavedRows()),
+            {QStringLiteral("重试"), QStringLiteral("放弃"), QStringLiteral("取消")});
+        if (choice == 0) {
+            if (!Runner->retryUnsaved())
+                continue;
+        } else if (choice == 1) {
+            Runner->discardUnsaved();
+        } else {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }
 
 void TForm1::loadDomain()

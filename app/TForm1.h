@@ -111,6 +111,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Rows that could not be stored yet are not lost silently: the user
+    // retries, discards them, or keeps the window open.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildTopPanel();
@@ -126,6 +129,8 @@ private:
     // Goes before the runner: the requests it abandons answer nobody.
     std::unique_ptr<HttpQueryFetcher> m_fetcher;
     bool m_overviewFailureShown = false;
+    bool m_failureShowing = false;
+    void showRunFailure(const QString &text);
     void applyOverview(QList<ShouluRow> rows);
     bool m_centred = false;
 };

@@ -10,6 +10,8 @@ namespace {
 const QString Querying = QStringLiteral("正在查询：");
 const QString BatchStarted = QStringLiteral("开始查询所有域名收录量...");
 const QString Done = QStringLiteral("查询完毕：");
+const QString UnsavedNotice =
+    QStringLiteral("有 %1 条查询结果尚未存入数据库，将在下次存入时重试。");
 
 QString withoutSlashes(QString text)
 {
@@ -51,7 +53,6 @@ void QueryRunner::startRun(int expectedAnswers)
     Run.DomainAnswers = 0;
     m_launchedRequests = 0;
     m_launches.clear();
-    m_storeFailureShown = false;
     emit gaugeMaximumChanged(expectedAnswers);
     emit gaugeValueChanged(0);
 }
@@ -68,6 +69,7 @@ void QueryRunner::bsSkinXFormButton1Click()
     Run.CurrentDomain = codec::toCp936(d);
     emit statusChanged(Querying + d);
 
+    QString listFailure;
     try {
         QStringList items = m_domains.items();
         if (!typed.isEmpty() && !items.contains(typed, Qt::CaseInsensitive)) {
@@ -76,15 +78,16 @@ void QueryRunner::bsSkinXFormButton1Click()
         }
         m_domains.load(m_history.saveDomains(items));
     } catch (...) {
-        // Nothing was launched, so no answer will come: the run ends here.
-        Run.Busy = false;
-        m_timer->stop();
-        emit failed(failureText());
-        return;
+        // The list stays as the box shows it; the query itself still runs,
+        // and its row waits if the store cannot take it either.
+        listFailure = failureText();
     }
     launchDomain(d, codec::toCp936(d));
     m_domains.setText(d);
     countLaunchFailures();
+    // Told last: the message box lets the answers in meanwhile.
+    if (!listFailure.isEmpty())
+        emit failed(listFailure);
 }
 
 void QueryRunner::bsSkinXFormButton2Click()
@@ -206,33 +209,46 @@ void QueryRunner::exitth(int launch)
     if (state.answers >= AnswersPerDomain) {
         const Launch done = m_launches.take(launch);
         Run.Result = done.result;
-        try {
-            const QString domain = codec::fromCp936(done.domain);
-            m_history.storeRow(domain, Run.QueryTime, done.result);
+        const QString domain = codec::fromCp936(done.domain);
+        // Behind any rows still waiting, so that rows reach the store in
+        // the order their domains completed.
+        m_unsaved.push_back({domain, Run.QueryTime, done.result});
+        failure = writeUnsaved();
+        if (failure.isEmpty()) {
             emit statusChanged(Done + domain);
-            m_history.reloadOverview();
-            reloaded = true;
-        } catch (...) {
-            failure = failureText();
+            try {
+                m_history.reloadOverview();
+                reloaded = true;
+            } catch (...) {
+                failure = failureText();
+            }
         }
     }
     ++Run.Answers;
     emit gaugeValueChanged(Run.Answers);
     // The list was just reloaded with nothing stored since: once is enough.
-    endRunIfDone(reloaded);
+    // A row that failed this very moment is not tried again at once.
+    endRunIfDone(reloaded, !failure.isEmpty());
     // Shown last: the message box lets further answers in, and they find
     // the counts already up to date.
     if (!failure.isEmpty())
         showStoreFailure(failure);
 }
 
-void QueryRunner::endRunIfDone(bool listFresh)
+void QueryRunner::endRunIfDone(bool listFresh, bool justFailed)
 {
     if (!Run.Busy || m_launching || Run.Answers < m_launchedRequests || !m_unstarted.isEmpty())
         return;
     Run.Busy = false;
     m_timer->stop();
-    if (listFresh)
+    // The run's last chance to write what is still waiting.
+    const bool hadUnsaved = !m_unsaved.empty();
+    if (hadUnsaved && !justFailed) {
+        const QString failure = writeUnsaved();
+        if (!failure.isEmpty())
+            showStoreFailure(failure);
+    }
+    if (listFresh && !hadUnsaved)
         return;
     try {
         m_history.reloadOverview();
@@ -241,11 +257,45 @@ void QueryRunner::endRunIfDone(bool listFresh)
     }
 }
 
+QString QueryRunner::writeUnsaved()
+{
+    while (!m_unsaved.empty()) {
+        const UnsavedRow &row = m_unsaved.front();
+        try {
+            m_history.storeRow(row.domain, row.queryTime, row.result);
+        } catch (...) {
+            return failureText();
+        }
+        m_unsaved.pop_front();
+    }
+    return {};
+}
+
+bool QueryRunner::retryUnsaved()
+{
+    const QString failure = writeUnsaved();
+    if (!failure.isEmpty()) {
+        showStoreFailure(failure);
+        return false;
+    }
+    try {
+        m_history.reloadOverview();
+    } catch (...) {
+        showStoreFailure(failureText());
+    }
+    return true;
+}
+
+void QueryRunner::discardUnsaved()
+{
+    m_unsaved.clear();
+}
+
 void QueryRunner::showStoreFailure(const QString &text)
 {
-    // Once per run: a broken store must not raise a box for every domain.
-    if (m_storeFailureShown)
-        return;
-    m_storeFailureShown = true;
-    emit failed(text);
+    // Every failure is told, with what it leaves waiting.
+    if (m_unsaved.empty())
+        emit failed(text);
+    else
+        emit failed(text + u'\n' + UnsavedNotice.arg(m_unsaved.size()));
 }

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
+
 // Single queries and batches: starts them, launches the seven requests of
 // each domain, paces a batch with its timer, counts every answer and
 // stores each domain's row when its seventh answer arrives. It works with
@@ -42,6 +44,16 @@ public:
     void geterror(int launch, int kind);
 
     const QueryRun &run() const { return Run; }
+
+    // Completed rows the history could not take yet (a locked, full or
+    // read-only store). They are written, in order, before the next row
+    // and when the run ends.
+    int unsavedRows() const { return int(m_unsaved.size()); }
+    // Writes the waiting rows now; false (and the failure told) when some
+    // still wait.
+    bool retryUnsaved();
+    // Gives the waiting rows up.
+    void discardUnsaved();
     QTimer &timer() { return *m_timer; }
 
 signals:
@@ -66,7 +78,9 @@ private:
     // Counts one answer of a launch.
     void exitth(int launch);
     void countLaunchFailures();
-    void endRunIfDone(bool listFresh = false);
+    // Writes the waiting rows in order; the failure's text when one fails.
+    QString writeUnsaved();
+    void endRunIfDone(bool listFresh = false, bool justFailed = false);
     void showStoreFailure(const QString &text);
 
     DomainList &m_domains;
@@ -80,7 +94,13 @@ private:
     int m_nextLaunch = 1;
     int m_launchedRequests = 0;
     bool m_launching = false; // a batch still has domains to launch
-    bool m_storeFailureShown = false;
+    struct UnsavedRow
+    {
+        QString domain;
+        QDateTime queryTime;
+        QueryResult result;
+    };
+    std::deque<UnsavedRow> m_unsaved;
     // Requests that could not be started, counted as failed answers once
     // the launching handler has done its own steps.
     QList<QPair<int, int>> m_unstarted; // launch, kind

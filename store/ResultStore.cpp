@@ -86,6 +86,11 @@ QString trimmed(const QString &text)
 
 void applySettings(SqlDatabase &db)
 {
+    if (db.readOnly()) {
+        // Nothing can be written, the journal mode included; reading works.
+        db.execute("pragma cache_size = -32768;");
+        return;
+    }
     // A committed row must survive a crash of the process or the machine:
     // write-ahead log, synced at every commit. The log also lets the
     // overview be read on a second connection while rows are written.
@@ -271,6 +276,20 @@ QList<ShouluRow> ResultStore::chartRows(const QString &domain)
     SqlCursor cursor(m_statements->chart);
     cursor.bind(1, domain);
     return readRows(cursor);
+}
+
+QString ResultStore::writeProblem()
+{
+    if (!m_db->readOnly())
+        return {};
+    // The engine's own words for it.
+    try {
+        m_db->execute("begin immediate");
+        m_db->execute("rollback");
+    } catch (const StoreError &e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("attempt to write a readonly database");
 }
 
 void ResultStore::setAutoCheckpoint(bool on)

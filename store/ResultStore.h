@@ -56,6 +56,11 @@ public:
     // The 30 newest rows of dayHistory.
     QList<ShouluRow> chartRows(const QString &domain);
 
+    // Why nothing can be written to this store (the engine's text), or
+    // empty when it can be. A valid store on a read-only file still opens
+    // and reads.
+    QString writeProblem();
+
     // Whether commits fold the write-ahead log back into the file when it
     // grows (on by default). A window that checkpoints from its background
     // reader turns it off, so that no commit on the main thread has to

@@ -7,8 +7,9 @@
 SqlDatabase::SqlDatabase(const QString &path, bool create)
 {
     // One thread uses a connection: the engine need not lock for it.
-    const int flags =
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    // A "file:" URI may ask for more (mode=ro opens the file read-only).
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI |
+                      (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
@@ -25,6 +26,11 @@ SqlDatabase::SqlDatabase(const QString &path, bool create)
 SqlDatabase::~SqlDatabase()
 {
     sqlite3_close(m_db);
+}
+
+bool SqlDatabase::readOnly() const
+{
+    return sqlite3_db_readonly(m_db, "main") == 1;
 }
 
 void SqlDatabase::setKey(const QByteArray &key)

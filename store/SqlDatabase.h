@@ -24,6 +24,9 @@ public:
 
     // Applies the encryption key (before the first read).
     void setKey(const QByteArray &key);
+    // True when the file could be opened for reading only (its mode, a
+    // read-only disk).
+    bool readOnly() const;
     // Runs statements that return no rows.
     void execute(const char *sql);
 

@@ -9,7 +9,9 @@
 
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
+#include "SqlDatabase.h"
 #include "StoreFixture.h"
+#include "TestFiles.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,6 +22,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <future>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -114,6 +118,8 @@ private slots:
     void singleQuery();
     void batchOfThree();
     void silentEngineStillEndsTheRun();
+    void lockedStoreKeepsRowsUntilItIsFree();
+    void readOnlyStoreTellsAndKeepsRows();
 };
 
 void TestQueryEndToEnd::singleQuery()
@@ -204,6 +210,81 @@ void TestQueryEndToEnd::silentEngineStillEndsTheRun()
     QCOMPARE(rows[0].result.baidu, 0);
     QCOMPARE(rows[0].result.baiduindex, datetime::noSnapshot());
     QVERIFY(!rows[0].result.baiduisfirst);
+}
+
+void TestQueryEndToEnd::lockedStoreKeepsRowsUntilItIsFree()
+{
+    Fixture f;
+    for (const char *d : {"a.com", "bb.com"})
+        f.files.store->addDomain(QString::fromLatin1(d));
+    f.open();
+    // Another program takes the store for longer than the busy timeout.
+    std::promise<void> locked;
+    std::thread holder([&locked, path = f.files.path()] {
+        SqlDatabase other(path);
+        other.setKey(ResultStore::password());
+        other.execute("begin exclusive");
+        locked.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(SqlDatabase::BusyTimeoutMs + 1500));
+        other.execute("rollback");
+    });
+    locked.get_future().wait();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    const bool ended = f.waitForRunEnd(40000);
+    holder.join();
+    QVERIFY(ended);
+    // The first row waited through the lock and went in, before the second.
+    QCOMPARE(f.form->Runner->unsavedRows(), 0);
+    QCOMPARE(f.messages.size(), 1);
+    QVERIFY2(f.messages[0].contains("locked") && f.messages[0].contains(" 1 "),
+             qPrintable(f.messages[0]));
+    const QList<ShouluRow> a = f.history("a.com"), b = f.history("bb.com");
+    QCOMPARE(a.size(), 1);
+    QCOMPARE(b.size(), 1);
+    QVERIFY(a[0].id < b[0].id);
+    QCOMPARE(a[0].result.baidu, 1000 + 5);
+}
+
+void TestQueryEndToEnd::readOnlyStoreTellsAndKeepsRows()
+{
+    Fixture f;
+    f.files.store.reset();
+    const QByteArray digest = digestOf(f.files.path());
+    TForm1::Options options;
+    options.storePath = "file:" + f.files.path() + "?mode=ro";
+    options.bannerUrl = QUrl();
+    f.form = std::make_unique<TForm1>(options);
+    QVERIFY(f.form->FormCreate()); // a valid store opens, read-only
+    QCOMPARE(f.messages.size(), 1);
+    QVERIFY2(f.messages[0].contains("readonly"), qPrintable(f.messages[0]));
+
+    for (const char *d : {"ro1.com", "ro2.com"}) {
+        f.form->cbb1->setEditText(QString::fromLatin1(d));
+        f.form->bsSkinXFormButton1->click();
+        QVERIFY(f.waitForRunEnd(15000));
+    }
+    // The list could not be saved either: each failure is told.
+    QVERIFY(f.messages.size() >= 3);
+    for (const QString &m : f.messages.mid(1))
+        QVERIFY2(m.contains("readonly"), qPrintable(m));
+
+    QCOMPARE(f.form->Runner->unsavedRows(), 2); // both rows kept, in memory
+    QStringList asked;
+    QList<int> answers = {2, 1}; // keep the window, then give the rows up
+    toolkit::setQuestionSink([&](const QString &text, const QStringList &) {
+        asked << text;
+        return answers.takeFirst();
+    });
+    f.form->show();
+    f.form->close();
+    QVERIFY(f.form->isVisible());
+    f.form->close();
+    toolkit::setQuestionSink({});
+    QVERIFY(!f.form->isVisible());
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(asked[0].contains(" 2 "));
+    QCOMPARE(digestOf(f.files.path()), digest);
 }
 
 int main(int argc, char **argv)

@@ -134,8 +134,9 @@ private slots:
     void listLengthenedDuringBatch();
     void emptyBatchEndsAtOnce();
     void unstartedRequestsCountAsFailures();
-    void failedListSaveEndsRun();
-    void failedRowIsShownOnceAndCountingGoesOn();
+    void failedListSaveStillQueries();
+    void failedRowsWaitAndAreWrittenInOrder();
+    void rowsStillWaitingAtTheEndAreKept();
     void batchAcrossMidnightKeepsItsStartTime();
 };
 
@@ -451,7 +452,7 @@ void TestQueryRunner::unstartedRequestsCountAsFailures()
     QCOMPARE(w.gaugeValues.last(), 14);
 }
 
-void TestQueryRunner::failedListSaveEndsRun()
+void TestQueryRunner::failedListSaveStillQueries()
 {
     FakeWindow w;
     w.failSave = true;
@@ -460,30 +461,97 @@ void TestQueryRunner::failedListSaveEndsRun()
     QueryRunner runner(w, w, w, urls);
     w.attach(runner);
     runner.bsSkinXFormButton1Click();
-    QVERIFY(!runner.run().Busy);
-    QVERIFY(w.requests.isEmpty());
     QCOMPARE(w.errors, QStringList{"database is locked"});
+    QVERIFY(runner.run().Busy);
+    QCOMPARE(w.requests.size(), 7);
+    QCOMPARE(w.boxItems, QStringList{"a.com"}); // the box keeps the typed domain
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 3);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 1);
     w.failSave = false;
     runner.bsSkinXFormButton1Click(); // a new run can start
-    QCOMPARE(w.requests.size(), 7);
+    QCOMPARE(w.requests.size(), 14);
 }
 
-void TestQueryRunner::failedRowIsShownOnceAndCountingGoesOn()
+void TestQueryRunner::failedRowsWaitAndAreWrittenInOrder()
 {
     FakeWindow w;
-    w.failRows = true;
-    w.boxItems = {"a.com", "b.com"};
+    w.failRows = true; // say, another program holds the store locked
+    w.boxItems = {"a.com", "b.com", "c.com"};
     w.delayValue = 1;
     const QueryUrls urls;
     QueryRunner runner(w, w, w, urls);
     w.attach(runner);
     runner.bsSkinXFormButton2Click();
-    tickUntil(runner, w, 2);
-    for (const auto &r : QList(w.requests))
-        answer(runner, r, 1);
-    QCOMPARE(w.errors, QStringList{"disk I/O error"});
+    tickUntil(runner, w, 3);
+    for (int i = 0; i < 14; ++i)
+        answer(runner, w.requests[i], 100 * (i / 7 + 1));
+    QVERIFY(w.rows.isEmpty());
+    QCOMPARE(runner.unsavedRows(), 2);
+    // Every failure is told, with how many rows wait.
+    QCOMPARE(w.errors.size(), 2);
+    QVERIFY(w.errors[0].startsWith("disk I/O error\n") && w.errors[0].contains(" 1 "));
+    QVERIFY(w.errors[1].contains(" 2 "));
+    QCOMPARE(w.gaugeValues.last(), 14); // the counting goes on
+
+    w.failRows = false; // the lock is gone
+    for (int i = 14; i < 21; ++i)
+        answer(runner, w.requests[i], 300);
     QVERIFY(!runner.run().Busy);
-    QCOMPARE(w.gaugeValues.last(), 14);
+    QCOMPARE(runner.unsavedRows(), 0);
+    QCOMPARE(w.rows.size(), 3);
+    QCOMPARE(w.rows[0].CurrentDomain, QByteArray("a.com"));
+    QCOMPARE(w.rows[0].Result.baidu, 100);
+    QCOMPARE(w.rows[1].CurrentDomain, QByteArray("b.com"));
+    QCOMPARE(w.rows[2].CurrentDomain, QByteArray("c.com"));
+    QCOMPARE(w.rows[2].Result.baidu, 300);
+    for (const QueryRun &row : std::as_const(w.rows))
+        QCOMPARE(row.QueryTime, runner.run().QueryTime);
+    QCOMPARE(w.statuses.last(), QStringLiteral("查询完毕：c.com"));
+}
+
+void TestQueryRunner::rowsStillWaitingAtTheEndAreKept()
+{
+    FakeWindow w;
+    w.failRows = true;
+    w.boxText = "a.com";
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    runner.bsSkinXFormButton1Click();
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 5);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(runner.unsavedRows(), 1);
+    QCOMPARE(w.errors.size(), 1);
+
+    QVERIFY(!runner.retryUnsaved()); // still failing: told again, still kept
+    QCOMPARE(w.errors.size(), 2);
+    QCOMPARE(runner.unsavedRows(), 1);
+    w.failRows = false;
+    const int reloads = w.reloads;
+    QVERIFY(runner.retryUnsaved());
+    QCOMPARE(w.rows.size(), 1);
+    QCOMPARE(w.rows[0].Result.baidu, 5);
+    QCOMPARE(w.reloads, reloads + 1);
+
+    // A later run writes what an earlier one left before its own rows.
+    w.failRows = true;
+    runner.bsSkinXFormButton1Click();
+    for (const auto &r : w.requests.mid(7))
+        answer(runner, r, 6);
+    QCOMPARE(runner.unsavedRows(), 1);
+    w.failRows = false;
+    w.boxText = "b.com";
+    runner.bsSkinXFormButton1Click();
+    for (const auto &r : w.requests.mid(14))
+        answer(runner, r, 7);
+    QCOMPARE(w.rows.size(), 3);
+    QCOMPARE(w.rows[1].Result.baidu, 6);
+    QCOMPARE(w.rows[2].CurrentDomain, QByteArray("b.com"));
+    runner.discardUnsaved();
+    QCOMPARE(runner.unsavedRows(), 0);
 }
 
 void TestQueryRunner::batchAcrossMidnightKeepsItsStartTime()

@@ -78,6 +78,7 @@ private slots:
     void engineErrorsCarryTheEngineMessage();
     void shortLockIsWaitedFor();
     void filesOnlyTheUserCanRead();
+    void readOnlyStoreOpensAndRefusesWrites();
     void committedRowSurvivesKill();
 };
 
@@ -495,6 +496,27 @@ void TestResultStore::filesOnlyTheUserCanRead()
         QCOMPARE(::stat(QFile::encodeName(f.path() + suffix).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, mode_t(0600));
     }
+}
+
+void TestResultStore::readOnlyStoreOpensAndRefusesWrites()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1), 7));
+    f.store.reset();
+    const QByteArray digest = digestOf(f.path());
+    ResultStore store("file:" + f.path() + "?mode=ro");
+    QVERIFY2(store.writeProblem().contains("readonly"), qPrintable(store.writeProblem()));
+    QCOMPARE(store.latestRows().size(), 1);
+    try {
+        store.addshoulu("a.com", at(2020, 1, 2), QueryResult{});
+        QFAIL("no error");
+    } catch (const StoreError &e) {
+        QVERIFY2(QByteArray(e.what()).contains("readonly"), e.what());
+    }
+    QCOMPARE(store.latestRows().value(0).result.baidu, 7);
+    QCOMPARE(digestOf(f.path()), digest);
+    QCOMPARE(ResultStore(f.path()).writeProblem(), QString());
 }
 
 void TestResultStore::committedRowSurvivesKill()

@@ -1,6 +1,7 @@
 #include "Toolkit.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace toolkit {
 namespace {
@@ -25,6 +26,35 @@ void showMessage(const QString &text)
 MessageSink setMessageSink(MessageSink newSink)
 {
     return std::exchange(sink(), std::move(newSink));
+}
+
+namespace {
+QuestionSink &questionSink()
+{
+    static QuestionSink current;
+    return current;
+}
+} // namespace
+
+int ask(const QString &text, const QStringList &buttons)
+{
+    if (questionSink())
+        return questionSink()(text, buttons);
+    QMessageBox box(QMessageBox::Question, ApplicationTitle, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QPushButton *> made;
+    for (const QString &caption : buttons)
+        made << box.addButton(caption, QMessageBox::AcceptRole);
+    if (!made.isEmpty())
+        box.setEscapeButton(made.last());
+    box.exec();
+    const qsizetype chosen = made.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : int(buttons.size()) - 1;
+}
+
+QuestionSink setQuestionSink(QuestionSink newSink)
+{
+    return std::exchange(questionSink(), std::move(newSink));
 }
 
 QString failureText(const std::exception_ptr &failure)

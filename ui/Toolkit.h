@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <functional>
@@ -21,6 +22,13 @@ void showMessage(const QString &text);
 using MessageSink = std::function<void(const QString &text)>;
 // Replaces the message box (an empty sink restores it); returns the old one.
 MessageSink setMessageSink(MessageSink sink);
+
+// A question with the given buttons, captioned with the application title;
+// the index of the button chosen (the last one when the box is closed).
+// Tests replace what asks it.
+int ask(const QString &text, const QStringList &buttons);
+using QuestionSink = std::function<int(const QString &text, const QStringList &buttons)>;
+QuestionSink setQuestionSink(QuestionSink sink);
 
 // The failure's own text, as the default error box shows it.
 QString failureText(const std::exception_ptr &failure);
