@@ -17,8 +17,9 @@ namespace {
 
 constexpr std::size_t ChunkSize = 1025;
 
-std::mutex timeoutsMutex;
+std::mutex timeoutsMutex; // guards the two settings below
 THTTPGetThread::Timeouts timeouts;
+QByteArray certificateAuthorities; // empty: the system's store
 
 // Workers alive; touched on the main thread only.
 QSet<THTTPGetThread *> &liveSet()
@@ -135,6 +136,12 @@ void THTTPGetThread::setTimeouts(const Timeouts &value)
     timeouts = value;
 }
 
+void THTTPGetThread::setCertificateAuthorities(const QByteArray &pemFile)
+{
+    std::lock_guard lock(timeoutsMutex);
+    certificateAuthorities = pemFile;
+}
+
 int THTTPGetThread::liveWorkers()
 {
     return int(liveSet().size());
@@ -248,9 +255,11 @@ void THTTPGetThread::fetch()
         return;
     }
     Timeouts limits;
+    QByteArray caFile;
     {
         std::lock_guard lock(timeoutsMutex);
         limits = timeouts;
+        caFile = certificateAuthorities;
     }
 
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
@@ -265,7 +274,11 @@ void THTTPGetThread::fetch()
         requestPath(parts.path);
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    // Requests start as http; the engine sends them on to https, whose
+    // certificates are checked against the system's store.
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    if (!caFile.isEmpty())
+        curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
     // Redirects are followed as a browser's HTTP client does.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);

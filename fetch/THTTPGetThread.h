@@ -50,6 +50,9 @@ public:
     // what arrived (result pages are well under a megabyte).
     static constexpr qsizetype MaxBodySize = 8 * 1024 * 1024;
     static void setTimeouts(const Timeouts &timeouts);
+    // The certificate authorities https answers are checked against: a PEM
+    // file, or empty for the system's store (the default).
+    static void setCertificateAuthorities(const QByteArray &pemFile);
 
     // Main thread, at shutdown: stops every live worker, delivers their
     // completions to nobody and waits (processing events) until all are

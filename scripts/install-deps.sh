@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     clang-format clang-tidy
     qt6-base-dev qt6-charts-dev qt6-webengine-dev
-    libcurl4-openssl-dev curl
+    libcurl4-openssl-dev curl openssl ca-certificates
     libsqlcipher-dev sqlcipher
     libbenchmark-dev
     fonts-noto-cjk

@@ -7,6 +7,9 @@
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <curl/curl.h>
@@ -18,6 +21,19 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+// Whether something accepts connections on the loopback port.
+bool listening(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return ok;
+}
 
 // What a component reported.
 struct Outcome
@@ -88,6 +104,8 @@ private slots:
     void tricklingServerEndsWithinTheTotalLimit();
     void endlessBodyEndsAtTheSizeLimit();
     void queryRequestsOutAreBounded();
+    void redirectToHttpsIsFollowed_data();
+    void redirectToHttpsIsFollowed();
     void proxyFromEnvironment();
 
     void secondFetchIsIgnored();
@@ -375,6 +393,55 @@ void TestFetch::queryRequestsOutAreBounded()
     QTRY_COMPARE_WITH_TIMEOUT(pages, 4, 10000);
     std::lock_guard held(lock);
     QCOMPARE(order, (QList<QByteArray>{"/a", "/b", "/c", "/d"}));
+}
+
+void TestFetch::redirectToHttpsIsFollowed_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("certificate of a trusted authority") << true;
+    QTest::newRow("certificate nobody vouches for") << false;
+}
+
+void TestFetch::redirectToHttpsIsFollowed()
+{
+    QFETCH(bool, trusted);
+    // An https server on loopback with a certificate made for this test.
+    QTemporaryDir dir;
+    QProcess make;
+    make.setWorkingDirectory(dir.path());
+    make.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "key.pem",
+                           "-out", "cert.pem", "-days", "2", "-subj", "/CN=localhost", "-addext",
+                           "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+    QVERIFY(make.waitForFinished(30000) && make.exitCode() == 0);
+    QFile page(dir.filePath("page.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("secure page");
+    page.close();
+    const int port = closedPort();
+    QProcess tls;
+    tls.setWorkingDirectory(dir.path());
+    tls.start("openssl", {"s_server", "-quiet", "-accept", QString::number(port), "-cert",
+                          "cert.pem", "-key", "key.pem", "-WWW"});
+    QVERIFY(tls.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(listening(port), 10000);
+
+    LoopbackServer server([port](LoopbackServer::Connection &c) {
+        c.respond("moved", "301 Moved Permanently",
+                  "Location: https://127.0.0.1:" + QByteArray::number(port) + "/page.html\r\n");
+    });
+    THTTPGetThread::setCertificateAuthorities(trusted ? QFile::encodeName(dir.filePath("cert.pem"))
+                                                      : QByteArray());
+    const Outcome outcome = fetch("http://" + server.address() + "/s?wd=x");
+    THTTPGetThread::setCertificateAuthorities({});
+    tls.kill();
+    tls.waitForFinished();
+    QCOMPARE(outcome.events(), 1);
+    if (trusted) {
+        QCOMPARE(outcome.body, QByteArray("secure page"));
+    } else {
+        // The check is on: an unknown certificate fails the fetch.
+        QCOMPARE(outcome.errors, 1);
+    }
 }
 
 void TestFetch::proxyFromEnvironment()
