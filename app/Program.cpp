@@ -6,13 +6,19 @@
 #include "THTTPGetThread.h"
 #include "Toolkit.h"
 
+#include <cstdio>
 #include <unistd.h>
 
 void prepareBrowserEngine()
 {
     // The browser engine refuses to run as root inside its sandbox.
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (::geteuid() == 0) {
+        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fputs("talvexa: running as root, the banner's browser pane runs without its "
+                   "sandbox; running as a normal user is safer.\n",
+                   stderr);
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

@@ -276,7 +276,7 @@ bool TForm1::FormCreate()
     connectRunner();
     lv1->setShowGrid(true);
     if (m_options.bannerUrl.isValid())
-        WebBrowser1->load(m_options.bannerUrl);
+        WebBrowser1->showBanner(m_options.bannerUrl);
     return true;
 }
 

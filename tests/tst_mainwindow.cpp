@@ -1,6 +1,7 @@
 #include "Program.h"
 #include "TForm1.h"
 
+#include "BannerPage.h"
 #include "BannerPane.h"
 #include "Codec.h"
 #include "ResultsModel.h"
@@ -124,6 +125,9 @@ private slots:
     void dialogSave();
     void dialogSaveFailureKeepsList();
     void bannerSitsFlush();
+    void bannerStaysABanner();
+    void bannerGuardRefusesLocalAddresses_data();
+    void bannerGuardRefusesLocalAddresses();
     void bannerFailureAffectsNothing();
 };
 
@@ -527,6 +531,76 @@ void TestMainWindow::bannerSitsFlush()
     QCOMPARE(pageValue(form.WebBrowser1, "document.documentElement.style.overflow"),
              QStringLiteral("hidden"));
     QCOMPARE(form.WebBrowser1->height(), 72);
+}
+
+void TestMainWindow::bannerStaysABanner()
+{
+    // A service on this machine that the banner must not reach.
+    LoopbackServer local([](LoopbackServer::Connection &c) { c.respond("secret"); });
+    const QByteArray localUrl = "http://localhost:" + QByteArray::number(local.port());
+    const QByteArray page = "<html><body>banner<script>"
+                            "fetch('" +
+                            localUrl +
+                            "/ping').catch(function(){});"
+                            "var i = new Image(); i.src = '" +
+                            localUrl +
+                            "/img';"
+                            "setTimeout(function(){ window.open('http://away.example/new');"
+                            " location.href = 'http://away.example/moved'; }, 300);"
+                            "</script></body></html>";
+    LoopbackServer server([&](LoopbackServer::Connection &c) {
+        c.respond(page, "200 OK", "Content-Type: text/html\r\n");
+    });
+    StoreFixture files;
+    files.store.reset();
+    TForm1::Options options;
+    options.storePath = files.path();
+    options.bannerUrl = QUrl("http://" + server.address() + "/softad/Shoulu.html?baidu");
+    TForm1 form(options);
+    QList<QUrl> opened;
+    form.WebBrowser1->bannerPage()->setOpener([&opened](const QUrl &url) { opened << url; });
+    QVERIFY(form.FormCreate());
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(opened.contains(QUrl("http://away.example/moved")), 15000);
+    QTest::qWait(500);
+    QCOMPARE(form.WebBrowser1->url(), options.bannerUrl); // still the banner
+    QCOMPARE(pageValue(form.WebBrowser1, "document.body.firstChild.textContent"),
+             QStringLiteral("banner"));
+    QCOMPARE(local.connections(), 0);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    // No browser window of its own came up.
+    QVERIFY(std::none_of(windows.begin(), windows.end(), [](QWidget *w) {
+        return w->isVisible() && qobject_cast<QWebEngineView *>(w);
+    }));
+}
+
+void TestMainWindow::bannerGuardRefusesLocalAddresses_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("banner host") << "http://127.0.0.1:8080/x" << false;
+    QTest::newRow("public host") << "https://www.example.com/a.png" << false;
+    QTest::newRow("public address") << "http://93.184.216.34/" << false;
+    QTest::newRow("localhost") << "http://localhost:631/" << true;
+    QTest::newRow("sub.localhost") << "http://admin.localhost/" << true;
+    QTest::newRow("other loopback") << "http://127.0.0.2/" << true;
+    QTest::newRow("ipv6 loopback") << "http://[::1]:8080/" << true;
+    QTest::newRow("10/8") << "http://10.0.0.1/" << true;
+    QTest::newRow("172.16/12") << "http://172.20.1.1/" << true;
+    QTest::newRow("192.168/16") << "http://192.168.1.1/router" << true;
+    QTest::newRow("link-local") << "http://169.254.169.254/latest" << true;
+    QTest::newRow("unspecified") << "http://0.0.0.0:9000/" << true;
+    QTest::newRow("ipv6 unique local") << "http://[fd12:3456::1]/" << true;
+    QTest::newRow("next to 172.16/12") << "http://172.32.0.1/" << false;
+}
+
+void TestMainWindow::bannerGuardRefusesLocalAddresses()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, refused);
+    BannerRequestGuard guard;
+    guard.setAllowedHost("127.0.0.1");
+    QCOMPARE(guard.refuses(QUrl(url)), refused);
 }
 
 void TestMainWindow::bannerFailureAffectsNothing()

@@ -1,5 +1,7 @@
 #include "BannerPane.h"
 
+#include "BannerPage.h"
+
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -26,6 +28,8 @@ BannerPane::BannerPane(QWidget *parent) : QWebEngineView(parent)
 {
     setFixedHeight(Height);
     setContextMenuPolicy(Qt::NoContextMenu);
+    m_page = new BannerPage(this); // released with the pane
+    setPage(m_page);
     QWebEngineScript flush;
     flush.setName(QStringLiteral("flush-on-frame"));
     flush.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -39,6 +43,12 @@ BannerPane::BannerPane(QWidget *parent) : QWebEngineView(parent)
                         QString::fromLatin1(FlushLayout) + QStringLiteral("} }, true);"));
     page()->scripts().insert(flush);
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) { emit documentComplete(); });
+}
+
+void BannerPane::showBanner(const QUrl &url)
+{
+    m_page->setBannerUrl(url);
+    load(url);
 }
 
 void BannerPane::applyFlushLayout()
