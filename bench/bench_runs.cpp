@@ -204,6 +204,71 @@ void BM_memory_long_batch(benchmark::State &state)
     engineProcess.waitForFinished();
 }
 
+// A batch against an engine that trickles (a byte every 2 s, for ever) or
+// sends an endless body on every request, at the delay 1 and with the
+// program's own limits: descriptors, threads and memory over time, and when
+// the run ends.
+void hostileEngine(benchmark::State &state, const char *mode)
+{
+    const int domains = qEnvironmentVariableIntValue("TALVEXA_BENCH_HOSTILE_DOMAINS") > 0
+                            ? qEnvironmentVariableIntValue("TALVEXA_BENCH_HOSTILE_DOMAINS")
+                            : 50;
+    QProcess engineProcess;
+    const int port = closedPort();
+    engineProcess.setStandardOutputFile(QProcess::nullDevice());
+    engineProcess.start(QStringLiteral(FAKE_ENGINE), {QString::number(port), mode});
+    if (!engineProcess.waitForStarted()) {
+        state.SkipWithError("the fake engine did not start");
+        return;
+    }
+    QThread::msleep(300);
+    const QByteArray proxy = qgetenv("http_proxy");
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(port));
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        auto form = openWindow(makeStore(dir, domains));
+        form->bsSkinSpinEdit1->setValue(1);
+        int fds = openDescriptors(), threads = threadCount(), out = 0;
+        double rss = residentMegabytes();
+        state.counters["fds_before"] = fds;
+        state.counters["threads_before"] = threads;
+        state.counters["rss_before_mb"] = rss;
+        QTimer sample;
+        sample.setInterval(500);
+        QObject::connect(&sample, &QTimer::timeout, [&] {
+            fds = std::max(fds, openDescriptors());
+            threads = std::max(threads, threadCount());
+            rss = std::max(rss, residentMegabytes());
+            out = std::max(out, form->fetcher()->requestsOut());
+        });
+        sample.start();
+        QElapsedTimer clock;
+        clock.start();
+        form->bsSkinXFormButton2->click();
+        while (form->Run().Busy && clock.elapsed() < 3600000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        state.counters["run_seconds"] = double(clock.elapsed()) / 1000;
+        state.counters["fds_max"] = fds;
+        state.counters["threads_max"] = threads;
+        state.counters["rss_max_mb"] = rss;
+        state.counters["requests_out_max"] = out;
+        state.counters["rows"] = double(form->store().latestRows().size());
+    }
+    qputenv("http_proxy", proxy);
+    engineProcess.terminate();
+    engineProcess.waitForFinished();
+}
+
+void BM_trickling_engine(benchmark::State &state)
+{
+    hostileEngine(state, "trickle");
+}
+
+void BM_endless_body_engine(benchmark::State &state)
+{
+    hostileEngine(state, "endless");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -225,6 +290,13 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark("BM_memory_long_batch", BM_memory_long_batch)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
+        // Long: run them by name (--benchmark_filter=engine).
+        benchmark::RegisterBenchmark("BM_trickling_engine", BM_trickling_engine)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond);
+        benchmark::RegisterBenchmark("BM_endless_body_engine", BM_endless_body_engine)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond);
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
         THTTPGetThread::finishAll();

@@ -47,8 +47,9 @@ public:
         std::chrono::milliseconds total{90000};
     };
     // A body is read up to this size and the transfer ends there, keeping
-    // what arrived (result pages are well under a megabyte).
-    static constexpr qsizetype MaxBodySize = 8 * 1024 * 1024;
+    // what arrived. Result pages are under half a megabyte; with every
+    // request out at once held to this, memory stays bounded.
+    static constexpr qsizetype MaxBodySize = 2 * 1024 * 1024;
     static void setTimeouts(const Timeouts &timeouts);
     // The certificate authorities https answers are checked against: a PEM
     // file, or empty for the system's store (the default).

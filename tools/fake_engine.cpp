@@ -1,7 +1,9 @@
 // A stand-in for the search engine on loopback, for trying the program
 // without the internet: point http_proxy at it and every query the program
 // makes for www.baidu.com is answered here with a plausible result page.
-//   talvexa-fake-engine [PORT]      default 8088
+//   talvexa-fake-engine [PORT] [MODE]     default 8088, pages
+// MODE tries the program against a hostile engine: "trickle" sends a byte
+// every 2 seconds and never ends, "endless" sends a body without end.
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
 
@@ -56,10 +58,35 @@ void answer(LoopbackServer::Connection &c)
 
 } // namespace
 
+void trickle(LoopbackServer::Connection &c)
+{
+    c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n");
+    for (int i = 0; i < 100000 && c.send("x"); ++i)
+        c.stall(std::chrono::seconds(2));
+}
+
+void endless(LoopbackServer::Connection &c)
+{
+    c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+    const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'e') + "\r\n";
+    while (c.send(chunk)) {
+    }
+}
+
 int main(int argc, char **argv)
 {
     const int port = argc > 1 ? std::atoi(argv[1]) : 8088;
-    LoopbackServer server(answer, port);
+    const QByteArray mode = argc > 2 ? QByteArray(argv[2]) : QByteArray("pages");
+    LoopbackServer::Handler handler = answer;
+    if (mode == "trickle")
+        handler = trickle;
+    else if (mode == "endless")
+        handler = endless;
+    else if (mode != "pages") {
+        std::fprintf(stderr, "usage: %s [PORT] [pages|trickle|endless]\n", argv[0]);
+        return 2;
+    }
+    LoopbackServer server(handler, port);
     if (!server.listening()) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
         return 1;

@@ -50,16 +50,18 @@ public:
     public:
         Connection(LoopbackServer &server, int fd) : m_server(server), m_fd(fd) {}
         const Request &request() const { return m_request; }
-        void send(const QByteArray &bytes)
+        // False once the other side has gone.
+        bool send(const QByteArray &bytes)
         {
             qsizetype at = 0;
             while (at < bytes.size()) {
                 const ssize_t n =
                     ::send(m_fd, bytes.constData() + at, size_t(bytes.size() - at), MSG_NOSIGNAL);
                 if (n <= 0)
-                    return;
+                    return false;
                 at += n;
             }
+            return true;
         }
         // Answers with a status line, a Content-Length and the body.
         void respond(const QByteArray &body, const QByteArray &status = "200 OK",

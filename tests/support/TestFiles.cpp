@@ -3,6 +3,7 @@
 #include "LoopbackServer.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 #include <fstream>
@@ -20,6 +21,24 @@ int closedPort()
 {
     LoopbackServer server([](LoopbackServer::Connection &) {});
     return server.port();
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::NoDotAndDotDot | QDir::System | QDir::AllEntries)
+                   .size());
+}
+
+int threadCount()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Threads:", 0) == 0)
+            return std::stoi(line.substr(8));
+    }
+    return 0;
 }
 
 double residentMegabytes()

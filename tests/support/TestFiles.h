@@ -9,3 +9,6 @@ QByteArray digestOf(const QString &path);
 int closedPort();
 // Resident memory of this process, in megabytes.
 double residentMegabytes();
+// Open file descriptors and threads of this process.
+int openDescriptors();
+int threadCount();
