@@ -142,6 +142,36 @@ void BM_event_loop_lateness_batch(benchmark::State &state)
     state.counters["batch_domains"] = batch;
 }
 
+// talvexa-fake-engine in a process of its own, answering every request
+// while the object lives (http_proxy points at it meanwhile).
+class ExternalEngine
+{
+public:
+    explicit ExternalEngine(const char *mode) : m_proxy(qgetenv("http_proxy"))
+    {
+        const int port = closedPort();
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.start(QStringLiteral(FAKE_ENGINE), {QString::number(port), mode});
+        m_started = m_process.waitForStarted();
+        QThread::msleep(300); // until it listens
+        qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(port));
+    }
+    ~ExternalEngine()
+    {
+        qputenv("http_proxy", m_proxy);
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+    ExternalEngine(const ExternalEngine &) = delete;
+    ExternalEngine &operator=(const ExternalEngine &) = delete;
+    bool started() const { return m_started; }
+
+private:
+    QByteArray m_proxy;
+    QProcess m_process;
+    bool m_started = false;
+};
+
 // Resident memory before and after a long batch through the real window,
 // its requests and the loopback engine. The batch timer is ticked by hand
 // (two ticks launch a domain at the delay 1), a launch waiting while four
@@ -153,17 +183,11 @@ void BM_memory_long_batch(benchmark::State &state)
                             : 2000;
     // The engine runs in a process of its own, so that what it keeps of
     // every request does not count here.
-    QProcess engineProcess;
-    const int port = closedPort();
-    engineProcess.setStandardOutputFile(QProcess::nullDevice());
-    engineProcess.start(QStringLiteral(FAKE_ENGINE), {QString::number(port)});
-    if (!engineProcess.waitForStarted()) {
+    const ExternalEngine engineProcess("pages");
+    if (!engineProcess.started()) {
         state.SkipWithError("the fake engine did not start");
         return;
     }
-    QThread::msleep(300);
-    const QByteArray proxy = qgetenv("http_proxy");
-    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(port));
     for (auto _ : state) {
         QTemporaryDir dir;
         auto form = openWindow(makeStore(dir, domains));
@@ -199,9 +223,6 @@ void BM_memory_long_batch(benchmark::State &state)
         state.counters["requests_left"] = form->fetcher()->requestsOut();
         state.counters["seconds"] = double(clock.elapsed()) / 1000;
     }
-    qputenv("http_proxy", proxy);
-    engineProcess.terminate();
-    engineProcess.waitForFinished();
 }
 
 // A batch against an engine that trickles (a byte every 2 s, for ever) or
@@ -213,17 +234,11 @@ void hostileEngine(benchmark::State &state, const char *mode)
     const int domains = qEnvironmentVariableIntValue("TALVEXA_BENCH_HOSTILE_DOMAINS") > 0
                             ? qEnvironmentVariableIntValue("TALVEXA_BENCH_HOSTILE_DOMAINS")
                             : 50;
-    QProcess engineProcess;
-    const int port = closedPort();
-    engineProcess.setStandardOutputFile(QProcess::nullDevice());
-    engineProcess.start(QStringLiteral(FAKE_ENGINE), {QString::number(port), mode});
-    if (!engineProcess.waitForStarted()) {
+    const ExternalEngine engineProcess(mode);
+    if (!engineProcess.started()) {
         state.SkipWithError("the fake engine did not start");
         return;
     }
-    QThread::msleep(300);
-    const QByteArray proxy = qgetenv("http_proxy");
-    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(port));
     for (auto _ : state) {
         QTemporaryDir dir;
         auto form = openWindow(makeStore(dir, domains));
@@ -254,9 +269,6 @@ void hostileEngine(benchmark::State &state, const char *mode)
         state.counters["requests_out_max"] = out;
         state.counters["rows"] = double(form->store().latestRows().size());
     }
-    qputenv("http_proxy", proxy);
-    engineProcess.terminate();
-    engineProcess.waitForFinished();
 }
 
 void BM_trickling_engine(benchmark::State &state)
