@@ -225,7 +225,7 @@ void BM_memory_long_batch(benchmark::State &state)
     }
 }
 
-// A batch against an engine that trickles (a byte every 2 s, for ever) or
+// A batch against an engine that trickles (a byte every 0.5 s, for ever) or
 // sends an endless body on every request, at the delay 1 and with the
 // program's own limits: descriptors, threads and memory over time, and when
 // the run ends.

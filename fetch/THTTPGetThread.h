@@ -36,6 +36,14 @@ public:
     // Readable from the completion and progress handlers.
     bool Succeeded() const { return m_succeeded.load(); }
     const QByteArray &ResponseText() const { return m_responseText; }
+    // What else is known of the last response: its status (0 when none
+    // came), the address finally fetched, its Content-Type, and why the
+    // fetch failed (empty when it did not).
+    int Status() const { return m_status; }
+    const QByteArray &FinalUrl() const { return m_finalUrl; }
+    const QByteArray &ContentType() const { return m_contentType; }
+    const QString &FailureReason() const { return m_failureReason; }
+
 
     // Limits that keep a fetch from waiting forever; tests shorten them.
     struct Timeouts
@@ -49,7 +57,7 @@ public:
     // A body is read up to this size and the transfer ends there, keeping
     // what arrived. Result pages are under half a megabyte; with every
     // request out at once held to this, memory stays bounded.
-    static constexpr qsizetype MaxBodySize = 2 * 1024 * 1024;
+    static constexpr qsizetype MaxBodySize = qsizetype(2) * 1024 * 1024;
     static void setTimeouts(const Timeouts &timeouts);
     // The certificate authorities https answers are checked against: a PEM
     // file, or empty for the system's store (the default).
@@ -90,6 +98,12 @@ private:
     bool m_stopped = false;     // a check found the termination request, or an error
     bool m_headersDone = false; // steps before the read loop have run
     bool m_bodyCut = false;     // the body reached MaxBodySize
+    bool m_verificationRedirect = false;
+    int m_status = 0;
+    QByteArray m_finalUrl;
+    QByteArray m_contentType;
+    QString m_failureReason;
+    QByteArray m_redirectLocation; // of the response being read
     bool m_hasContentLength = false;
     QByteArray m_contentLengthText;
 };

@@ -3,7 +3,7 @@
 // makes for www.baidu.com is answered here with a plausible result page.
 //   talvexa-fake-engine [PORT] [MODE]     default 8088, pages
 // MODE tries the program against a hostile engine: "trickle" sends a byte
-// every 2 seconds and never ends, "endless" sends a body without end.
+// every half second and never ends (slow, but never stalled), "endless" sends a body without end.
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
 
@@ -61,8 +61,8 @@ void answer(LoopbackServer::Connection &c)
 void trickle(LoopbackServer::Connection &c)
 {
     c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n");
-    for (int i = 0; i < 100000 && c.send("x"); ++i)
-        c.stall(std::chrono::seconds(2));
+    for (int i = 0; i < 1000000 && c.send("x"); ++i)
+        c.stall(std::chrono::milliseconds(500));
 }
 
 void endless(LoopbackServer::Connection &c)
