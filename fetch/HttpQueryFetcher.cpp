@@ -37,10 +37,14 @@ void HttpQueryFetcher::fetch(const QueryRequest &request, AnswerHandler onAnswer
         onAnswer(request, answer);
         startWaiting();
     };
-    get->OnDoneString = [deliver](QObject *, const QByteArray &result) {
-        deliver(QueryAnswer{true, result});
+    auto answerOf = [get](bool succeeded, const QByteArray &page) {
+        return QueryAnswer{succeeded,           page, get->Status(), get->FinalUrl(),
+                           get->ContentType(), get->FailureReason()};
     };
-    get->OnError = [deliver](QObject *) { deliver(QueryAnswer{}); };
+    get->OnDoneString = [deliver, answerOf](QObject *, const QByteArray &result) {
+        deliver(answerOf(true, result));
+    };
+    get->OnError = [deliver, answerOf](QObject *) { deliver(answerOf(false, {})); };
     get->Kind = request.kind;
     ++m_out;
     get->Fetch();

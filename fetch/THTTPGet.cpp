@@ -37,6 +37,10 @@ void THTTPGet::Abort()
 void THTTPGet::ThreadDone(THTTPGetThread *Sender)
 {
     m_succeeded = Sender->Succeeded();
+    m_status = Sender->Status();
+    m_finalUrl = Sender->FinalUrl();
+    m_contentType = Sender->ContentType();
+    m_failureReason = m_succeeded ? QString() : Sender->FailureReason();
     // Worker stays set while the event runs, so a Fetch from a handler is
     // refused.
     if (m_succeeded) {

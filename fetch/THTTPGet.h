@@ -37,6 +37,13 @@ public:
     void Abort();
 
     bool Succeeded() const { return m_succeeded; }
+    // Of the last finished fetch, beside Succeeded: the response status (0
+    // when none came), the address finally fetched (for a verification
+    // redirect, where it pointed), the Content-Type and why it failed.
+    int Status() const { return m_status; }
+    const QByteArray &FinalUrl() const { return m_finalUrl; }
+    const QByteArray &ContentType() const { return m_contentType; }
+    const QString &FailureReason() const { return m_failureReason; }
     bool busy() const { return !Worker.isNull(); }
 
 protected:
@@ -48,4 +55,8 @@ private:
     // completion was never delivered (program shutdown).
     QPointer<THTTPGetThread> Worker;
     bool m_succeeded = false;
+    int m_status = 0;
+    QByteArray m_finalUrl;
+    QByteArray m_contentType;
+    QString m_failureReason;
 };

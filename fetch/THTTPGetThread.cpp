@@ -1,5 +1,6 @@
 #include "THTTPGetThread.h"
 
+#include "AnswerOutcome.h"
 #include "SplitUrl.h"
 
 #include <QCoreApplication>
@@ -88,6 +89,18 @@ struct CurlCallbacks
             // A new response (after a redirect or an interim answer).
             worker->m_hasContentLength = false;
             worker->m_contentLengthText.clear();
+            worker->m_redirectLocation.clear();
+            const QList<QByteArray> parts = line.trimmed().toByteArray().split(' ');
+            worker->m_status = parts.value(1).toInt();
+        } else if (line.size() > 9 && qstrnicmp(line.data(), "location:", 9) == 0) {
+            worker->m_redirectLocation = line.sliced(9).trimmed().toByteArray();
+            if (worker->m_status >= 300 && worker->m_status < 400 &&
+                outcome::isVerificationAddress(worker->m_redirectLocation)) {
+                // Not followed: the transfer ends here, with this answer.
+                worker->m_verificationRedirect = true;
+                worker->m_finalUrl = worker->m_redirectLocation;
+                return 0;
+            }
         } else if (line.size() > 15 && qstrnicmp(line.data(), "content-length:", 15) == 0) {
             const QByteArrayView value = line.sliced(15).trimmed();
             // The header query has a 2048-byte buffer: longer values fail it.
@@ -329,7 +342,20 @@ void THTTPGetThread::fetch()
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlCallbacks::progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
 
-    curl_easy_perform(h);
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    const CURLcode code = curl_easy_perform(h);
+    if (!m_verificationRedirect) {
+        const char *effective = nullptr;
+        if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+            m_finalUrl = effective;
+    }
+    const char *type = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        m_contentType = type;
+    if (code != CURLE_OK && !m_verificationRedirect && !m_bodyCut) {
+        m_failureReason = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+    }
     if (!m_stopped && !m_headersDone) {
         // No body arrived: the steps before the read loop still run.
         m_stopped = terminationRequested() || !checkContentLength();
@@ -338,4 +364,9 @@ void THTTPGetThread::fetch()
     if (!m_stopped && terminationRequested())
         m_stopped = true;
     m_succeeded.store(!m_stopped && m_bytesReceived != 0);
+    if (m_stopped && m_failureReason.isEmpty())
+        m_failureReason = terminationRequested() ? QStringLiteral("aborted")
+                                                 : QStringLiteral("unreadable Content-Length");
+    else if (!m_succeeded.load() && m_failureReason.isEmpty() && !m_verificationRedirect)
+        m_failureReason = QStringLiteral("empty response");
 }

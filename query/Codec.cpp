@@ -138,7 +138,7 @@ inline int decodeSequence(const unsigned char *p, std::size_t left, std::uint32_
 
 } // namespace
 
-std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
+template <bool Lossy> std::optional<QByteArray> convertUtf8(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return std::nullopt;
@@ -175,8 +175,19 @@ std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
         }
         std::uint32_t cp;
         const int len = decodeSequence(p + i, n - i, cp);
-        if (len == 0)
-            return std::nullopt;
+        if (len == 0) {
+            if constexpr (!Lossy) {
+                return std::nullopt;
+            } else {
+                // One "?" for the malformed sequence: its first byte and
+                // the continuation bytes that follow it.
+                o[w++] = '?';
+                ++i;
+                for (int k = 0; k < 3 && i < n && (p[i] & 0xC0) == 0x80; ++k)
+                    ++i;
+                continue;
+            }
+        }
         i += std::size_t(len);
         const std::uint16_t g = cp < 0x10000 ? t.encode[cp] : Unmapped;
         if (g >= 0x100) {
@@ -189,6 +200,16 @@ std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
     }
     out.truncate(qsizetype(w));
     return out;
+}
+
+std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes)
+{
+    return convertUtf8<false>(bytes);
+}
+
+QByteArray utf8ToCp936Lossy(QByteArrayView bytes)
+{
+    return convertUtf8<true>(bytes).value_or(QByteArray());
 }
 
 QString fromCp936(QByteArrayView bytes)

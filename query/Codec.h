@@ -18,6 +18,10 @@ namespace codec {
 // page 936 cannot hold become "?".
 std::optional<QByteArray> utf8ToCp936(QByteArrayView bytes);
 
+// The same for a page that declares itself UTF-8 but is not quite: each
+// malformed sequence becomes "?".
+QByteArray utf8ToCp936Lossy(QByteArrayView bytes);
+
 // Code page 936 bytes to a Qt string; a byte sequence that is no code page
 // 936 character becomes U+FFFD.
 QString fromCp936(QByteArrayView bytes);

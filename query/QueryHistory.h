@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerOutcome.h"
 #include "QueryResult.h"
 
 #include <QDateTime>
@@ -14,9 +15,9 @@ public:
     virtual ~QueryHistory() = default;
     // Saves every item not saved yet; returns the saved list as it now is.
     virtual QStringList saveDomains(const QStringList &items) = 0;
-    // Appends one history row.
+    // Appends one history row with what each of its answers was.
     virtual void storeRow(const QString &domain, const QDateTime &queryTime,
-                          const QueryResult &result) = 0;
+                          const QueryResult &result, const AnswerRecords &answers) = 0;
     // The latest rows have changed: whoever shows them may read them again.
     virtual void reloadOverview() = 0;
 };

@@ -175,44 +175,39 @@ void QueryRunner::countLaunchFailures()
 
 void QueryRunner::answer(const QueryRequest &request, const QueryAnswer &result)
 {
-    if (result.succeeded)
-        getstr(request.launch, request.kind, request.domain, result.page);
-    else
-        geterror(request.launch, request.kind);
+    auto it = m_launches.find(request.launch);
+    if (it == m_launches.end() || !isQueryKind(request.kind))
+        return; // an answer of an earlier run
+    const AnswerOutcome read =
+        pagereader::readAnswer(request.kind, request.domain, result, it->result);
+    it->answers[request.kind] = AnswerRecord{read, result.status};
+    exitth(request.launch);
 }
 
 void QueryRunner::getstr(int launch, int kind, const QByteArray &domain, const QByteArray &page)
 {
-    auto it = m_launches.find(launch);
-    if (it == m_launches.end())
-        return; // an answer of an earlier run
-    pagereader::readPage(kind, domain, page, it->result);
-    exitth(launch);
+    answer(QueryRequest{{}, domain, kind, launch}, QueryAnswer{true, page, 200, {}, {}, {}});
 }
 
 void QueryRunner::geterror(int launch, int kind)
 {
-    auto it = m_launches.find(launch);
-    if (it == m_launches.end())
-        return;
-    pagereader::readFailure(kind, it->result);
-    exitth(launch);
+    answer(QueryRequest{{}, {}, kind, launch}, QueryAnswer{});
 }
 
 void QueryRunner::exitth(int launch)
 {
     Launch &state = m_launches[launch];
-    ++state.answers;
-    Run.DomainAnswers = state.answers % AnswersPerDomain;
+    ++state.counted;
+    Run.DomainAnswers = state.counted % AnswersPerDomain;
     QString failure;
     bool reloaded = false;
-    if (state.answers >= AnswersPerDomain) {
+    if (state.counted >= AnswersPerDomain) {
         const Launch done = m_launches.take(launch);
         Run.Result = done.result;
         const QString domain = codec::fromCp936(done.domain);
         // Behind any rows still waiting, so that rows reach the store in
         // the order their domains completed.
-        m_unsaved.push_back({domain, Run.QueryTime, done.result});
+        m_unsaved.push_back({domain, Run.QueryTime, done.result, done.answers});
         failure = writeUnsaved();
         if (failure.isEmpty()) {
             emit statusChanged(Done + domain);
@@ -262,7 +257,7 @@ QString QueryRunner::writeUnsaved()
     while (!m_unsaved.empty()) {
         const UnsavedRow &row = m_unsaved.front();
         try {
-            m_history.storeRow(row.domain, row.queryTime, row.result);
+            m_history.storeRow(row.domain, row.queryTime, row.result, row.answers);
         } catch (...) {
             return failureText();
         }

@@ -68,7 +68,8 @@ private:
     {
         QByteArray domain; // CurrentDomain of its row
         QueryResult result;
-        int answers = 0;
+        AnswerRecords answers{};
+        int counted = 0;
     };
 
     void startRun(int expectedAnswers);
@@ -99,6 +100,7 @@ private:
         QString domain;
         QDateTime queryTime;
         QueryResult result;
+        AnswerRecords answers;
     };
     std::deque<UnsavedRow> m_unsaved;
     // Requests that could not be started, counted as failed answers once

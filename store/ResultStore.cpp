@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <sqlite3.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -20,6 +22,16 @@ create index domain_by_name on domain(domain);
 create index shoulu_latest on shoulu(domain, id);
 create index shoulu_by_day on shoulu(domain, yyyy, mm, dd, id, searchtime);
 )sql";
+
+// What each answer of a row was; written with the row.
+constexpr const char *AnswerSchema =
+    "create table if not exists answer(shoulu_id INTEGER NOT NULL, kind INTEGER NOT NULL,"
+    " outcome TEXT NOT NULL, status INTEGER NOT NULL, PRIMARY KEY(shoulu_id, kind));";
+
+// The outcomes of the row being read, as "kind:outcome:status,…".
+constexpr const char *AnswersColumn =
+    "(select group_concat(a.kind || ':' || a.outcome || ':' || a.status)"
+    " from answer a where a.shoulu_id = shoulu.id)";
 
 const char *const DomainColumns[] = {"id", "domain"};
 // The history table's columns in the order every statement reads them.
@@ -41,10 +53,30 @@ std::string joined(int first, const char *separator)
 
 std::string selectRows(const std::string &rest)
 {
-    return "select " + joined(0, ", ") + " from shoulu " + rest;
+    return "select " + joined(0, ", ") + ", " + AnswersColumn + " from shoulu " + rest;
 }
 
-std::string insertRow()
+std::optional<AnswerRecords> readAnswers(const QString &text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    AnswerRecords records{};
+    int seen = 0;
+    for (const QString &item : text.split(u',')) {
+        const QStringList parts = item.split(u':');
+        bool kindOk = false, statusOk = false;
+        const int kind = parts.value(0).toInt(&kindOk);
+        const int status = parts.value(2).toInt(&statusOk);
+        const std::optional<AnswerOutcome> read = outcome::fromName(parts.value(1));
+        if (parts.size() != 3 || !kindOk || !statusOk || !read || kind < 0 || kind > 6)
+            return std::nullopt; // not written by this program
+        records[std::size_t(kind)] = AnswerRecord{*read, status};
+        ++seen;
+    }
+    return seen == 7 ? std::optional(records) : std::nullopt;
+}
+
+std::string insertRowSql()
 {
     std::string values;
     for (int i = 1; i < ShouluColumnCount; ++i)
@@ -131,10 +163,13 @@ struct ResultStore::Statements
           insertDomain(db, "insert into domain(domain) values (?1)"),
           deleteDomains(db, "delete from domain"),
           listDomains(db, "select domain from domain order by id"),
-          insertShoulu(db, insertRow().c_str()), latest(db, LatestSql.c_str()),
-          dayHistory(db, DayHistorySql.c_str()), chart(db, ChartSql.c_str())
+          insertShoulu(db, ::insertRowSql().c_str()),
+          insertAnswer(db, "insert into answer(shoulu_id, kind, outcome, status)"
+                           " values (?1, ?2, ?3, ?4)"),
+          latest(db, LatestSql.c_str()), dayHistory(db, DayHistorySql.c_str()),
+          chart(db, ChartSql.c_str())
     {}
-    SqlStatement findDomain, insertDomain, deleteDomains, listDomains, insertShoulu;
+    SqlStatement findDomain, insertDomain, deleteDomains, listDomains, insertShoulu, insertAnswer;
     SqlStatement latest, dayHistory, chart;
 };
 
@@ -151,6 +186,9 @@ ResultStore::ResultStore(const QString &path)
         m_db->setKey(password());
         checkSchema(*m_db);
         applySettings(*m_db);
+        // A store from before outcomes were kept gets their table now.
+        if (!m_db->readOnly())
+            m_db->execute(AnswerSchema);
         m_statements = std::make_unique<Statements>(*m_db);
     } catch (const StoreError &e) {
         throw StoreOpenError(e.what());
@@ -173,6 +211,7 @@ void ResultStore::create(const QString &path)
         db.setKey(password());
         db.execute("begin");
         db.execute(Schema);
+        db.execute(AnswerSchema);
         db.execute("commit");
     } catch (...) {
         QFile::remove(path);
@@ -213,7 +252,39 @@ void ResultStore::replaceDomains(const QStringList &lines)
     save.commit();
 }
 
-void ResultStore::addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &r)
+void ResultStore::addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &r,
+                            const std::optional<AnswerRecords> &answers)
+{
+    if (answers) {
+        // A savepoint, so that this also works inside a caller's transaction.
+        m_db->execute("savepoint row");
+        try {
+            insertRow(domain, queryTime, r);
+            const std::int64_t id = sqlite3_last_insert_rowid(m_db->handle());
+            for (int kind = 0; kind < int(answers->size()); ++kind) {
+                const AnswerRecord &a = (*answers)[std::size_t(kind)];
+                SqlCursor(m_statements->insertAnswer)
+                    .bind(1, id)
+                    .bind(2, kind)
+                    .bind(3, outcome::name(a.outcome))
+                    .bind(4, a.status)
+                    .run();
+            }
+            m_db->execute("release row");
+        } catch (...) {
+            try {
+                m_db->execute("rollback to row; release row");
+            } catch (const StoreError &) {
+                // The engine rolled back already.
+            }
+            throw;
+        }
+        return;
+    }
+    insertRow(domain, queryTime, r);
+}
+
+void ResultStore::insertRow(const QString &domain, const QDateTime &queryTime, const QueryResult &r)
 {
     const QDate day = queryTime.date();
     SqlCursor(m_statements->insertShoulu)
@@ -253,6 +324,7 @@ QList<ShouluRow> ResultStore::readRows(SqlCursor &cursor)
         row.mm = int(cursor.columnInt(11));
         row.dd = int(cursor.columnInt(12));
         row.searchtime = datetime::fromText(cursor.columnText(13));
+        row.answers = readAnswers(cursor.columnText(14));
         rows.append(std::move(row));
     }
     return rows;

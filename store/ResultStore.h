@@ -3,6 +3,7 @@
 #include "ShouluRow.h"
 #include "SqlDatabase.h"
 
+#include "AnswerOutcome.h"
 #include "QueryResult.h"
 
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // The saved domain list and the history of completed queries, in the
 // encrypted database file setting.dat. Used from the main thread only.
@@ -46,7 +48,11 @@ public:
     void replaceDomains(const QStringList &lines);
     // Appends one history row: the domain (trimmed), the answers and the
     // time the run began, whose calendar date is the row's day.
-    void addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &result);
+    // With `answers`, their outcomes go into the answer table in the same
+    // transaction: the row and its seven outcomes are stored together or
+    // not at all.
+    void addshoulu(const QString &domain, const QDateTime &queryTime, const QueryResult &result,
+                   const std::optional<AnswerRecords> &answers = std::nullopt);
 
     // The latest row of every saved domain that has rows, newest first.
     QList<ShouluRow> latestRows();
@@ -88,6 +94,7 @@ public:
 
 private:
     static QList<ShouluRow> readRows(SqlCursor &cursor);
+    void insertRow(const QString &domain, const QDateTime &queryTime, const QueryResult &result);
 
     std::unique_ptr<SqlDatabase> m_db;
     struct Statements;

@@ -10,9 +10,9 @@ QStringList StoreHistory::saveDomains(const QStringList &items)
 }
 
 void StoreHistory::storeRow(const QString &domain, const QDateTime &queryTime,
-                            const QueryResult &result)
+                            const QueryResult &result, const AnswerRecords &answers)
 {
-    m_store.addshoulu(domain, queryTime, result);
+    m_store.addshoulu(domain, queryTime, result, answers);
 }
 
 void StoreHistory::reloadOverview()

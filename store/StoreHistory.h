@@ -16,8 +16,8 @@ public:
     {}
 
     QStringList saveDomains(const QStringList &items) override;
-    void storeRow(const QString &domain, const QDateTime &queryTime,
-                  const QueryResult &result) override;
+    void storeRow(const QString &domain, const QDateTime &queryTime, const QueryResult &result,
+                  const AnswerRecords &answers) override;
     void reloadOverview() override;
 
 private:

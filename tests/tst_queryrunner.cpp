@@ -29,6 +29,7 @@ public:
     int gaugeMaximum = 100;
     QList<int> gaugeValues;
     QList<QueryRun> rows;
+    QList<AnswerRecords> rowAnswers;
     int reloads = 0;
     int saves = 0;
     QList<Request> requests;
@@ -62,8 +63,8 @@ public:
         ++saves;
         return saved;
     }
-    void storeRow(const QString &domain, const QDateTime &queryTime,
-                  const QueryResult &result) override
+    void storeRow(const QString &domain, const QDateTime &queryTime, const QueryResult &result,
+                  const AnswerRecords &answers) override
     {
         if (failRows)
             throw std::runtime_error("disk I/O error");
@@ -72,6 +73,7 @@ public:
         row.QueryTime = queryTime;
         row.Result = result;
         rows << row;
+        rowAnswers << answers;
     }
     void reloadOverview() override { ++reloads; }
 
