@@ -118,6 +118,7 @@ private slots:
     void singleQuery();
     void batchOfThree();
     void silentEngineStillEndsTheRun();
+    void outcomesOfTodaysEngineAreStored();
     void lockedStoreKeepsRowsUntilItIsFree();
     void readOnlyStoreTellsAndKeepsRows();
 };
@@ -210,6 +211,66 @@ void TestQueryEndToEnd::silentEngineStillEndsTheRun()
     QCOMPARE(rows[0].result.baidu, 0);
     QCOMPARE(rows[0].result.baiduindex, datetime::noSnapshot());
     QVERIFY(!rows[0].result.baiduisfirst);
+}
+
+void TestQueryEndToEnd::outcomesOfTodaysEngineAreStored()
+{
+    // Today's engine, one behaviour per question.
+    Fixture f([](LoopbackServer::Connection &c) {
+        const QByteArray line = c.request().requestLine;
+        QByteArray domain;
+        switch (engineQueryKind(line.split(' ').value(1), domain)) {
+        case 0:
+            c.respond(todayPage::siteTip("1,234"), "200 OK",
+                      "Content-Type: text/html; charset=utf-8\r\n");
+            break;
+        case 1:
+            c.respond("", "302 Found",
+                      "Location: https://wappass.baidu.com/static/captcha/tuxing.html?ak=1\r\n");
+            break;
+        case 2:
+            c.respond(todayPage::verification(), "403 Forbidden");
+            break;
+        case 3:
+            c.respond("too many", "429 Too Many Requests");
+            break;
+        case 4:
+            c.respond(enginePage("55"), "500 Internal Server Error");
+            break;
+        case 5:
+            c.respond(todayPage::noResult());
+            break;
+        default:
+            c.respond(todayPage::unknown());
+        }
+    });
+    f.open();
+    f.form->cbb1->setEditText("today.example");
+    f.form->bsSkinXFormButton1->click();
+    QVERIFY(f.waitForRunEnd(15000));
+    const QList<ShouluRow> rows = f.history("today.example");
+    QCOMPARE(rows.size(), 1);
+    const ShouluRow &row = rows[0];
+    QCOMPARE(row.result.baidu, 1234);
+    QCOMPARE(row.result.baidu1, 0);
+    QCOMPARE(row.result.baidu30, 0);
+    QCOMPARE(row.result.baidu360, 55);
+    QCOMPARE(row.result.baidudomain, 0);
+    QCOMPARE(row.result.baiduindex, datetime::noSnapshot());
+    QVERIFY(row.answers.has_value());
+    const AnswerRecords expected = {
+        AnswerRecord{AnswerOutcome::Current, 200},     AnswerRecord{AnswerOutcome::Blocked, 302},
+        AnswerRecord{AnswerOutcome::Blocked, 403},     AnswerRecord{AnswerOutcome::Blocked, 429},
+        AnswerRecord{AnswerOutcome::Read, 500},        AnswerRecord{AnswerOutcome::None, 200},
+        AnswerRecord{AnswerOutcome::Unrecognised, 200}};
+    for (int k = 0; k < 7; ++k) {
+        QCOMPARE(int((*row.answers)[k].outcome), int(expected[k].outcome));
+        QCOMPARE((*row.answers)[k].status, expected[k].status);
+    }
+    // The verification redirect was not followed.
+    QCOMPARE(f.server.requests().size(), 7);
+    for (const auto &r : f.server.requests())
+        QVERIFY2(!r.requestLine.contains("wappass"), r.requestLine.constData());
 }
 
 void TestQueryEndToEnd::lockedStoreKeepsRowsUntilItIsFree()

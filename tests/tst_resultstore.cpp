@@ -79,6 +79,9 @@ private slots:
     void shortLockIsWaitedFor();
     void filesOnlyTheUserCanRead();
     void readOnlyStoreOpensAndRefusesWrites();
+    void answersKeptBesideTheRow();
+    void rowAndOutcomesStandOrFallTogether();
+    void storeWithoutAnswerTableGetsIt();
     void committedRowSurvivesKill();
 };
 
@@ -517,6 +520,71 @@ void TestResultStore::readOnlyStoreOpensAndRefusesWrites()
     QCOMPARE(store.latestRows().value(0).result.baidu, 7);
     QCOMPARE(digestOf(f.path()), digest);
     QCOMPARE(ResultStore(f.path()).writeProblem(), QString());
+}
+
+void TestResultStore::answersKeptBesideTheRow()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    AnswerRecords records{};
+    for (int k = 0; k < 7; ++k)
+        records[std::size_t(k)] = AnswerRecord{AnswerOutcome(k % 6), 200 + k};
+    records[4] = AnswerRecord{AnswerOutcome::Blocked, 429};
+    f.store->addshoulu("a.com", at(2020, 1, 1), QueryResult{}, records);
+    addRow(*f.store, runFor("a.com", at(2020, 1, 2), 3)); // stored without outcomes
+    const QList<ShouluRow> history = f.store->dayHistory("a.com");
+    QCOMPARE(history.size(), 2);
+    QVERIFY(!history[0].answers.has_value());
+    QCOMPARE(history[1].answers, std::optional(records));
+    QCOMPARE(f.store->chartRows("a.com").value(1).answers, std::optional(records));
+
+    // Any tool reads them as plain rows beside the row's id.
+    SqlDatabase other(f.path());
+    other.setKey(ResultStore::password());
+    SqlStatement rows(other, "select kind, outcome, status from answer where shoulu_id = "
+                             "(select min(id) from shoulu) order by kind");
+    SqlCursor cursor(rows);
+    QStringList seen;
+    while (cursor.step())
+        seen << QString("%1 %2 %3")
+                    .arg(cursor.columnInt(0))
+                    .arg(cursor.columnText(1))
+                    .arg(cursor.columnInt(2));
+    QCOMPARE(seen, (QStringList{"0 read 200", "1 current 201", "2 none 202", "3 blocked 203",
+                                "4 blocked 429", "5 unrecognised 205", "6 read 206"}));
+}
+
+void TestResultStore::rowAndOutcomesStandOrFallTogether()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    {
+        // Another program's trigger refuses the fifth outcome.
+        SqlDatabase other(f.path());
+        other.setKey(ResultStore::password());
+        other.execute("create trigger refuse before insert on answer when new.kind = 4"
+                      " begin select raise(abort, 'refused'); end;");
+    }
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, f.store->addshoulu("a.com", at(2020, 1, 1), QueryResult{}, AnswerRecords{}));
+    QVERIFY(f.store->dayHistory("a.com").isEmpty());
+}
+
+void TestResultStore::storeWithoutAnswerTableGetsIt()
+{
+    StoreFixture f;
+    f.store->addDomain("a.com");
+    addRow(*f.store, runFor("a.com", at(2020, 1, 1), 1));
+    f.store.reset();
+    {
+        SqlDatabase other(f.path());
+        other.setKey(ResultStore::password());
+        other.execute("drop table answer");
+    }
+    ResultStore store(f.path());
+    QVERIFY(!store.dayHistory("a.com").value(0).answers.has_value());
+    store.addshoulu("a.com", at(2020, 1, 2), QueryResult{}, AnswerRecords{});
+    QVERIFY(store.dayHistory("a.com").value(0).answers.has_value());
 }
 
 void TestResultStore::committedRowSurvivesKill()
