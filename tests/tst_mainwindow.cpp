@@ -116,6 +116,7 @@ private slots:
     void delayBox();
     void overviewCells();
     void historyAndChart();
+    void answersNotObtainedStandOut();
     void historyOfUnknownDomainKeepsChart();
     void selectionChartsTheRow();
     void checkBoxesShowAndHideSeries();
@@ -314,6 +315,68 @@ void TestMainWindow::historyAndChart()
     w.form->LoadShoulu(QString());
     QCOMPARE(chart->series(0)->points().size(), 0);
     QCOMPARE(chart->titleText(), QStringLiteral("a.com最近30日走势图"));
+}
+
+void TestMainWindow::answersNotObtainedStandOut()
+{
+    AnswerRecords answers{};
+    for (AnswerRecord &a : answers)
+        a = AnswerRecord{AnswerOutcome::Read, 200};
+    answers[0] = {AnswerOutcome::Current, 200};
+    answers[1] = {AnswerOutcome::Blocked, 403};
+    answers[5] = {AnswerOutcome::Unrecognised, 200};
+    answers[6] = {AnswerOutcome::Failed, 0};
+    WindowFixture w([&answers](ResultStore &s) {
+        s.addDomain("a.com");
+        s.addDomain("b.com");
+        const QueryRun a1 = row("a.com", QDate(2024, 3, 1), 10);
+        s.addshoulu("a.com", a1.QueryTime, a1.Result, answers);
+        const QueryRun a2 = row("a.com", QDate(2024, 3, 2), 11);
+        AnswerRecords fine{};
+        fine.fill(AnswerRecord{AnswerOutcome::Read, 200});
+        s.addshoulu("a.com", a2.QueryTime, a2.Result, fine);
+        const QueryRun b1 = row("b.com", QDate(2024, 3, 1), 12);
+        s.addshoulu("b.com", b1.QueryTime, b1.Result, answers);
+    });
+    QVERIFY(w.create());
+    w.form->LoadShoulu(QString());
+    QAbstractItemModel *m = w.form->lv1->model();
+    auto data = [m](int r, int c, int role) { return m->index(r, c).data(role); };
+    // b.com's row has answers not obtained; a.com's latest is all read.
+    const int b = w.cell(0, ResultsModel::Domain) == "b.com" ? 0 : 1;
+    QVERIFY(!data(1 - b, ResultsModel::Domain, Qt::BackgroundRole).isValid());
+    QVERIFY(!data(1 - b, ResultsModel::Day, Qt::ForegroundRole).isValid());
+    QCOMPARE(w.cell(b, ResultsModel::Day), QStringLiteral("1")); // the text stays
+    QCOMPARE(data(b, ResultsModel::Day, Qt::ToolTipRole).toString(),
+             QStringLiteral("被百度安全验证拦截（HTTP 403）"));
+    QCOMPARE(data(b, ResultsModel::Day, Qt::ForegroundRole).value<QColor>(), QColor(0xB0, 0, 0x20));
+    QCOMPARE(data(b, ResultsModel::Backlinks, Qt::ToolTipRole).toString(),
+             QStringLiteral("页面格式无法识别（HTTP 200）"));
+    QVERIFY(data(b, ResultsModel::Snapshot, Qt::ToolTipRole).toString().startsWith("查询失败："));
+    // Read from today's layout: a note, but a real figure.
+    QCOMPARE(data(b, ResultsModel::Total, Qt::ToolTipRole).toString(),
+             QStringLiteral("按百度当前的页面格式读取"));
+    QVERIFY(!data(b, ResultsModel::Total, Qt::ForegroundRole).isValid());
+    QVERIFY(!data(b, ResultsModel::Week, Qt::ToolTipRole).isValid());
+    // The row is marked as a whole.
+    QVERIFY(data(b, ResultsModel::Domain, Qt::BackgroundRole).isValid());
+    QVERIFY(data(b, ResultsModel::Domain, Qt::ToolTipRole).toString().contains("昨日收录"));
+
+    // The chart rings the points that are not real, and says why.
+    w.form->cbb1->setEditText("a.com");
+    w.form->bsSkinXFormButton3Click();
+    TrendChart *chart = w.form->Chart1;
+    QCOMPARE(chart->series(1)->points().size(), 2);
+    QCOMPARE(chart->pointNote(1, 0), QStringLiteral("被百度安全验证拦截（HTTP 403）"));
+    QCOMPARE(chart->series(1)->pointConfiguration(0).value(QXYSeries::PointConfiguration::Color),
+             QVariant(QColor(Qt::white)));
+    QCOMPARE(chart->pointNote(0, 0), QString()); // today's layout: a real figure
+    QCOMPARE(chart->pointNote(1, 1), QString()); // the next day was read
+    QVERIFY(chart->series(1)->pointConfiguration(1).isEmpty());
+    // A refill forgets the old marks.
+    w.form->LoadShoulu(QString());
+    QCOMPARE(chart->pointNote(1, 0), QString());
+    QVERIFY(chart->series(1)->pointConfiguration(0).isEmpty());
 }
 
 void TestMainWindow::historyOfUnknownDomainKeepsChart()

@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <optional>
+
 // The rows of the results list: the latest row of every domain, or one
 // domain's daily history, in the order the store gave them.
 class ResultsModel : public QAbstractTableModel
@@ -42,7 +44,12 @@ public:
     static QString cellText(const ShouluRow &row, int number, int column);
     // A date in the short date form, 2008-09-05.
     static QString dateText(const QDateTime &value);
+    // The query kind whose answer a column shows; -1 for the others.
+    static int kindOfColumn(int column);
+    // The answer behind a cell, when the row has its outcomes.
+    static std::optional<AnswerRecord> answerOf(const ShouluRow &row, int column);
 
 private:
+    static QVariant answerData(const ShouluRow &row, int column, int role);
     QList<ShouluRow> m_rows;
 };

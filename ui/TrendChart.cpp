@@ -1,8 +1,12 @@
 #include "TrendChart.h"
 
+#include "AnswerNotes.h"
+
 #include <QCategoryAxis>
+#include <QCursor>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <limits>
@@ -65,6 +69,9 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
         s->setPen(pen);
         s->setPointsVisible(false);
         chart->addSeries(s);
+        connect(s, &QXYSeries::hovered, this, [this, p](const QPointF &point, bool entered) {
+            showPointNote(p, point, entered);
+        });
         s->attachAxis(m_xAxis);
         s->attachAxis(m_yAxis);
         m_series[p] = s;
@@ -74,8 +81,12 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
 
 void TrendChart::clearPoints()
 {
-    for (QLineSeries *s : m_series)
+    for (QLineSeries *s : m_series) {
+        s->clearPointsConfiguration();
         s->clear();
+    }
+    for (auto &notes : m_notes)
+        notes.clear();
     for (const QString &label : m_xAxis->categoriesLabels())
         m_xAxis->remove(label);
     m_points = 0;
@@ -85,8 +96,21 @@ void TrendChart::appendPoint(int index, const ShouluRow &row)
 {
     const std::int32_t values[] = {row.result.baidu,   row.result.baidu1,   row.result.baidu7,
                                    row.result.baidu30, row.result.baidu360, row.result.baidudomain};
-    for (int p = 0; p < 6; ++p)
+    for (int p = 0; p < 6; ++p) {
         m_series[p]->append(index, double(values[p]));
+        if (!row.answers)
+            continue;
+        const AnswerRecord &a = (*row.answers)[std::size_t(p)];
+        if (outcome::obtained(a.outcome))
+            continue;
+        // A hollow ring: the line's colour around a white point.
+        m_notes[p].insert(index, answernotes::note(a));
+        const int at = int(m_series[p]->count()) - 1;
+        m_series[p]->setPointConfiguration(
+            at, {{QXYSeries::PointConfiguration::Visibility, true},
+                 {QXYSeries::PointConfiguration::Size, 7.0},
+                 {QXYSeries::PointConfiguration::Color, QColor(Qt::white)}});
+    }
     m_xAxis->append(row.searchtime.date().toString(QStringLiteral("yyyy-MM-dd")), index);
     m_points = qMax(m_points, index + 1);
 }
@@ -134,6 +158,33 @@ void TrendChart::setSeriesActive(int position, bool active)
     s->setVisible(active);
     for (QLegendMarker *marker : chart()->legend()->markers(s))
         marker->setVisible(active);
+}
+
+QString TrendChart::pointNote(int position, int index) const
+{
+    return m_notes[position].value(index);
+}
+
+void TrendChart::showPointNote(int position, const QPointF &point, bool entered)
+{
+    if (!entered) {
+        QToolTip::hideText();
+        return;
+    }
+    // The nearest day's own point, not the spot on the line.
+    const int index = qRound(point.x());
+    const QLineSeries *s = m_series[position];
+    if (index < 0 || index >= s->count())
+        return;
+    const QStringList labels = xLabels();
+    QString text = s->name() + QStringLiteral("：") +
+                   QLocale(QLocale::English).toString(qint64(s->at(index).y()));
+    if (index >= 0 && index < labels.size())
+        text = labels[index] + u' ' + text;
+    const QString note = pointNote(position, index);
+    if (!note.isEmpty())
+        text += u'\n' + note;
+    QToolTip::showText(QCursor::pos(), text, this);
 }
 
 bool TrendChart::seriesActive(int position) const

@@ -3,6 +3,7 @@
 #include "ShouluRow.h"
 
 #include <QChartView>
+#include <QHash>
 #include <QStringList>
 
 #include <array>
@@ -37,7 +38,13 @@ public:
     void setSeriesActive(int position, bool active);
     bool seriesActive(int position) const;
 
+    // Why the point of a series at x = index is not a real figure (empty
+    // when it is); such points are drawn as hollow rings.
+    QString pointNote(int position, int index) const;
+
 private:
+    void showPointNote(int position, const QPointF &point, bool entered);
+    std::array<QHash<int, QString>, SeriesCount> m_notes;
     std::array<QLineSeries *, SeriesCount> m_series{};
     QValueAxis *m_yAxis = nullptr;
     QCategoryAxis *m_xAxis = nullptr;
