@@ -49,3 +49,35 @@ inline QByteArray samplePageUtf8(const QByteArray &domain = "www.example.com", b
             "</div></body></html>";
     return page;
 }
+
+// A result page in today's layout: UTF-8, scripts and styles inline, the
+// site box near the top and ten results of today's markup. About 110 KB.
+inline QByteArray todayPageUtf8(const QByteArray &domain = "www.example.com")
+{
+    QByteArray page = "<!DOCTYPE html><html><head><meta http-equiv=\"content-type\" "
+                      "content=\"text/html;charset=utf-8\"><title>site:" +
+                      domain + "_百度搜索</title><style>";
+    for (int i = 0; i < 600; ++i)
+        page += ".c-container-" + QByteArray::number(i) +
+                "{margin:0 0 14px;font-size:13px;line-height:1.54;word-wrap:break-word}";
+    page += "</style><script>";
+    for (int i = 0; i < 900; ++i)
+        page +=
+            "window.__bds" + QByteArray::number(i) + "=function(a,b){return a&&b?a+b:'搜索结果';};";
+    page += "</script></head><body><div id=\"wrapper\"><div id=\"content_left\">"
+            "<div class=\"site_tip\"><span><b>找到相关结果数约1,234,567个</b></span></div>";
+    for (int i = 1; i <= 10; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        page += "<div class=\"result c-container new-pmd\" id=\"" + n +
+                "\" srcid=\"1599\" tpl=\"se_com_default\"><h3 class=\"t\"><a "
+                "href=\"http://www.baidu.com/link?url=" +
+                QByteArray::number(i * 104729) + "\" target=\"_blank\">第" + n + "条新闻标题 - " +
+                domain +
+                "</a></h3><div class=\"c-abstract\">这是一段用于测试的中文摘要，"
+                "描述了网页的主要内容，包括新闻、产品、服务以及联系方式等信息。</div><div "
+                "class=\"f13\"><a class=\"c-showurl\">" +
+                domain + "/news/" + n + ".html</a></div></div>";
+    }
+    page += "</div></div><div id=\"foot\">©2026 Baidu</div></body></html>";
+    return page;
+}

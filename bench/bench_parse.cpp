@@ -112,8 +112,38 @@ void BM_convert_qt(benchmark::State &state)
     state.SetBytesProcessed(int64_t(state.iterations()) * page.size());
 }
 
+// A whole answer in today's layout: conversion, the classic reading, the
+// verification texts and today's count, as every answer is read now.
+void readToday(benchmark::State &state, const QByteArray &page)
+{
+    const int kind = int(state.range(0));
+    const QueryAnswer answer{true, page, 200, "http://www.baidu.com/s", "text/html", {}};
+    QueryResult result;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pagereader::readAnswer(kind, "www.example.com", answer, result));
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * page.size());
+    state.counters["page_bytes"] = double(page.size());
+}
+
+void BM_read_today_utf8(benchmark::State &state)
+{
+    readToday(state, todayPageUtf8());
+}
+
+// One stray byte: the page is converted with "?" for it.
+void BM_read_today_stray_byte(benchmark::State &state)
+{
+    QByteArray page = todayPageUtf8();
+    page.insert(page.indexOf("<body>") + 6, "\xFF");
+    readToday(state, page);
+}
+
 } // namespace
 
+BENCHMARK(BM_read_today_utf8)->DenseRange(0, 6)->ArgName("kind");
+BENCHMARK(BM_read_today_stray_byte)->Arg(0)->ArgName("kind");
 BENCHMARK(BM_find_ours)->DenseRange(0, 1)->ArgName("found");
 BENCHMARK(BM_find_memmem)->DenseRange(0, 1)->ArgName("found");
 BENCHMARK(BM_convert_ours);

@@ -368,15 +368,14 @@ void TestMainWindow::answersNotObtainedStandOut()
     TrendChart *chart = w.form->Chart1;
     QCOMPARE(chart->series(1)->points().size(), 2);
     QCOMPARE(chart->pointNote(1, 0), QStringLiteral("被百度安全验证拦截（HTTP 403）"));
-    QCOMPARE(chart->series(1)->pointConfiguration(0).value(QXYSeries::PointConfiguration::Color),
-             QVariant(QColor(Qt::white)));
-    QCOMPARE(chart->pointNote(0, 0), QString()); // today's layout: a real figure
-    QCOMPARE(chart->pointNote(1, 1), QString()); // the next day was read
-    QVERIFY(chart->series(1)->pointConfiguration(1).isEmpty());
+    QVERIFY(chart->series(1)->isPointSelected(0)); // drawn as a ring
+    QCOMPARE(chart->pointNote(0, 0), QString());   // today's layout: a real figure
+    QCOMPARE(chart->pointNote(1, 1), QString());   // the next day was read
+    QVERIFY(!chart->series(1)->isPointSelected(1));
     // A refill forgets the old marks.
     w.form->LoadShoulu(QString());
     QCOMPARE(chart->pointNote(1, 0), QString());
-    QVERIFY(chart->series(1)->pointConfiguration(0).isEmpty());
+    QVERIFY(chart->series(1)->points().isEmpty());
 }
 
 void TestMainWindow::historyOfUnknownDomainKeepsChart()

@@ -43,7 +43,17 @@ int main(int argc, char **argv)
                 r.baidudomain = 3000 * (i + 1) + day * 20;
                 r.baiduindex = datetime::make(first.addDays(day - 1));
                 r.baiduisfirst = (day + i) % 5 != 0;
-                store.addshoulu(all[i], queryTime, r);
+                // Most answers read; a few show what a blocked or failed
+                // answer looks like.
+                AnswerRecords answers{};
+                answers.fill(AnswerRecord{AnswerOutcome::Read, 200});
+                if ((day + 3 * i) % 11 == 0)
+                    answers[1] = AnswerRecord{AnswerOutcome::Blocked, 403};
+                if ((day + i) % 17 == 0)
+                    answers[5] = AnswerRecord{AnswerOutcome::Failed, 0};
+                if (day + 1 == days && i % 4 == 2)
+                    answers[0] = AnswerRecord{AnswerOutcome::Unrecognised, 200};
+                store.addshoulu(all[i], queryTime, r, answers);
             }
         }
         t.commit();

@@ -4,8 +4,10 @@
 
 #include <QCategoryAxis>
 #include <QCursor>
+#include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -27,6 +29,20 @@ const SeriesLook Looks[TrendChart::SeriesCount] = {
     {"一年收录", 0xFFFF00, 1, true},  {"百度外链", 0xFF00FF, 1, true},
     {"首页位置", 0x000000, 1, false},
 };
+
+// A ring in the series' colour around a white centre, for points whose
+// figure is not real.
+QImage ringMarker(const QColor &colour)
+{
+    QImage image(18, 18, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour.darker(130), 3));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(2, 2, 14, 14));
+    return image;
+}
 
 } // namespace
 
@@ -68,6 +84,8 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
         pen.setWidth(Looks[p].width);
         s->setPen(pen);
         s->setPointsVisible(false);
+        s->setMarkerSize(9);
+        s->setSelectedLightMarker(ringMarker(pen.color()));
         chart->addSeries(s);
         connect(s, &QXYSeries::hovered, this, [this, p](const QPointF &point, bool entered) {
             showPointNote(p, point, entered);
@@ -82,7 +100,7 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
 void TrendChart::clearPoints()
 {
     for (QLineSeries *s : m_series) {
-        s->clearPointsConfiguration();
+        s->deselectAllPoints();
         s->clear();
     }
     for (auto &notes : m_notes)
@@ -103,13 +121,9 @@ void TrendChart::appendPoint(int index, const ShouluRow &row)
         const AnswerRecord &a = (*row.answers)[std::size_t(p)];
         if (outcome::obtained(a.outcome))
             continue;
-        // A hollow ring: the line's colour around a white point.
+        // Drawn as a hollow ring (the series' marker for selected points).
         m_notes[p].insert(index, answernotes::note(a));
-        const int at = int(m_series[p]->count()) - 1;
-        m_series[p]->setPointConfiguration(
-            at, {{QXYSeries::PointConfiguration::Visibility, true},
-                 {QXYSeries::PointConfiguration::Size, 7.0},
-                 {QXYSeries::PointConfiguration::Color, QColor(Qt::white)}});
+        m_series[p]->selectPoint(int(m_series[p]->count()) - 1);
     }
     m_xAxis->append(row.searchtime.date().toString(QStringLiteral("yyyy-MM-dd")), index);
     m_points = qMax(m_points, index + 1);
