@@ -38,7 +38,8 @@ void HttpQueryFetcher::fetch(const QueryRequest &request, AnswerHandler onAnswer
         startWaiting();
     };
     auto answerOf = [get](bool succeeded, const QByteArray &page) {
-        return QueryAnswer{succeeded,           page, get->Status(), get->FinalUrl(),
+        return QueryAnswer{succeeded,          page,
+                           get->Status(),      get->FinalUrl(),
                            get->ContentType(), get->FailureReason()};
     };
     get->OnDoneString = [deliver, answerOf](QObject *, const QByteArray &result) {

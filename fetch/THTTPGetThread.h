@@ -44,7 +44,6 @@ public:
     const QByteArray &ContentType() const { return m_contentType; }
     const QString &FailureReason() const { return m_failureReason; }
 
-
     // Limits that keep a fetch from waiting forever; tests shorten them.
     struct Timeouts
     {
