@@ -53,6 +53,9 @@ void QueryRunner::startRun(int expectedAnswers)
     Run.DomainAnswers = 0;
     m_launchedRequests = 0;
     m_launches.clear();
+    m_paused = false;
+    m_stopped = false;
+    m_summary = RunSummary{};
     emit gaugeMaximumChanged(expectedAnswers);
     emit gaugeValueChanged(0);
 }
@@ -65,7 +68,9 @@ void QueryRunner::bsSkinXFormButton1Click()
     const QString d = withoutSlashes(typed);
     startRun(AnswersPerDomain);
     m_launching = false;
+    m_batch = false;
     Run.Busy = true;
+    emit busyChanged(true);
     Run.CurrentDomain = codec::toCp936(d);
     emit statusChanged(Querying + d);
 
@@ -94,15 +99,37 @@ void QueryRunner::bsSkinXFormButton2Click()
 {
     if (Run.Busy)
         return;
-    const int items = int(m_domains.items().size());
+    m_batchItems.reset();
+    startBatchRun();
+}
+
+void QueryRunner::startBatch(const QStringList &domains)
+{
+    if (Run.Busy)
+        return;
+    m_batchItems = domains;
+    startBatchRun();
+}
+
+QStringList QueryRunner::batchItems() const
+{
+    return m_batchItems ? *m_batchItems : m_domains.items();
+}
+
+void QueryRunner::startBatchRun()
+{
+    const int items = int(batchItems().size());
     startRun(AnswersPerDomain * items);
+    m_batch = true;
     Run.BatchTicks = m_delay;
     Run.BatchIndex = 0;
     Run.Busy = true;
+    emit busyChanged(true);
     m_launching = true;
     m_timer->setInterval(10);
     m_timer->start();
     emit statusChanged(BatchStarted);
+    emit batchProgress(progress());
     if (items == 0) {
         // Nothing to launch and nothing to wait for.
         m_launching = false;
@@ -112,13 +139,13 @@ void QueryRunner::bsSkinXFormButton2Click()
 
 void QueryRunner::Timer1Timer()
 {
-    if (!Run.Busy || !m_launching) {
+    if (!Run.Busy || !m_launching || m_paused) {
         m_timer->stop();
         return;
     }
     if (Run.BatchTicks > m_delay) {
         m_timer->setInterval(1000);
-        const QStringList items = m_domains.items();
+        const QStringList items = batchItems();
         if (Run.BatchIndex < items.size()) {
             const QString &item = items[Run.BatchIndex];
             Run.CurrentDomain = codec::toCp936(item);
@@ -139,8 +166,50 @@ void QueryRunner::Timer1Timer()
         emit gaugeMaximumChanged(Run.ExpectedAnswers);
     }
     ++Run.BatchTicks;
+    if (m_launching)
+        emit batchProgress(progress());
     countLaunchFailures();
     endRunIfDone();
+}
+
+QueryRunner::Progress QueryRunner::progress() const
+{
+    Progress p;
+    p.launched = Run.BatchIndex;
+    p.total = m_launching ? qMax(p.launched, int(batchItems().size())) : p.launched;
+    p.domain = codec::fromCp936(Run.CurrentDomain);
+    // The next launch comes on the tick that finds BatchTicks above the
+    // delay, one second a tick; each further one delay + 1 seconds later.
+    const int remaining = p.total - p.launched;
+    p.secondsLeft =
+        remaining > 0 ? qMax(1, m_delay + 2 - Run.BatchTicks) + (remaining - 1) * (m_delay + 1) : 0;
+    p.answersOut = m_launchedRequests - Run.Answers;
+    return p;
+}
+
+void QueryRunner::stopBatch()
+{
+    if (!Run.Busy || !m_batch || !m_launching)
+        return;
+    m_launching = false;
+    m_paused = false;
+    m_stopped = true;
+    m_timer->stop();
+    Run.ExpectedAnswers = AnswersPerDomain * Run.BatchIndex;
+    emit gaugeMaximumChanged(Run.ExpectedAnswers);
+    endRunIfDone();
+}
+
+void QueryRunner::resumeBatch()
+{
+    if (!Run.Busy || !m_paused)
+        return;
+    m_paused = false;
+    // The next tick launches the next domain.
+    Run.BatchTicks = m_delay + 1;
+    m_timer->setInterval(1000);
+    m_timer->start();
+    emit batchProgress(progress());
 }
 
 void QueryRunner::launchDomain(const QString &item, const QByteArray &cleaned)
@@ -181,6 +250,14 @@ void QueryRunner::answer(const QueryRequest &request, const QueryAnswer &result)
     const AnswerOutcome read =
         pagereader::readAnswer(request.kind, request.domain, result, it->result);
     it->answers[request.kind] = AnswerRecord{read, result.status};
+    if (read == AnswerOutcome::Blocked && m_batch && m_launching && !m_paused &&
+        m_pauseOnVerification) {
+        // Going on only lengthens the block: no further domain until the
+        // user says so.
+        m_paused = true;
+        m_timer->stop();
+        emit pausedForVerification(progress());
+    }
     exitth(request.launch);
 }
 
@@ -204,6 +281,7 @@ void QueryRunner::exitth(int launch)
     if (state.counted >= AnswersPerDomain) {
         const Launch done = m_launches.take(launch);
         Run.Result = done.result;
+        countInSummary(codec::fromCp936(done.domain), done.answers);
         const QString domain = codec::fromCp936(done.domain);
         // Behind any rows still waiting, so that rows reach the store in
         // the order their domains completed.
@@ -230,12 +308,54 @@ void QueryRunner::exitth(int launch)
         showStoreFailure(failure);
 }
 
+void QueryRunner::countInSummary(const QString &domain, const AnswerRecords &answers)
+{
+    ++m_summary.stored;
+    bool complete = true;
+    for (const AnswerRecord &a : answers) {
+        switch (a.outcome) {
+        case AnswerOutcome::Blocked:
+            ++m_summary.blocked;
+            complete = false;
+            break;
+        case AnswerOutcome::Failed:
+            ++m_summary.failed;
+            complete = false;
+            break;
+        case AnswerOutcome::Unrecognised:
+            ++m_summary.unrecognised;
+            complete = false;
+            break;
+        default:
+            break;
+        }
+    }
+    if (complete)
+        ++m_summary.complete;
+    else
+        m_summary.incompleteDomains << domain;
+}
+
 void QueryRunner::endRunIfDone(bool listFresh, bool justFailed)
 {
     if (!Run.Busy || m_launching || Run.Answers < m_launchedRequests || !m_unstarted.isEmpty())
         return;
     Run.Busy = false;
     m_timer->stop();
+    m_summary.batch = m_batch;
+    m_summary.stopped = m_stopped;
+    m_summary.launched = m_batch ? Run.BatchIndex : 1;
+    m_summary.total = m_batch ? qMax(Run.BatchIndex, int(batchItems().size())) : 1;
+    // Told once everything below is done.
+    struct Finish
+    {
+        QueryRunner &runner;
+        ~Finish()
+        {
+            emit runner.busyChanged(false);
+            emit runner.runFinished(runner.m_summary);
+        }
+    } finish{*this};
     // The run's last chance to write what is still waiting.
     const bool hadUnsaved = !m_unsaved.empty();
     if (hadUnsaved && !justFailed) {

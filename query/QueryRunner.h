@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <optional>
 
 // Single queries and batches: starts them, launches the seven requests of
 // each domain, paces a batch with its timer, counts every answer and
@@ -38,6 +39,45 @@ public:
     void bsSkinXFormButton1Click(); // single query of the typed domain
     void bsSkinXFormButton2Click(); // batch over the list
     void Timer1Timer();             // one tick of the batch timer
+    // A batch over these domains instead of the list (retrying what was
+    // not obtained); paced and counted as any batch.
+    void startBatch(const QStringList &domains);
+
+    // No further launch; the answers out are counted and stored, and the
+    // run ends with the last of them.
+    void stopBatch();
+    // After a pause for verification: launch on from the next domain, in
+    // the same run.
+    void resumeBatch();
+    bool paused() const { return m_paused; }
+    // Whether a blocked answer pauses a batch (on by default).
+    void setPauseOnVerification(bool on) { m_pauseOnVerification = on; }
+
+    // How far a batch is.
+    struct Progress
+    {
+        int launched = 0;    // domains launched
+        int total = 0;       // domains in the batch
+        QString domain;      // launched last
+        int secondsLeft = 0; // until the last launch
+        int answersOut = 0;  // answers still to come
+    };
+    Progress progress() const;
+
+    // What a finished run got.
+    struct RunSummary
+    {
+        bool batch = false;
+        bool stopped = false; // stopped before the end of the list
+        int launched = 0;
+        int total = 0;
+        int stored = 0;   // rows completed
+        int complete = 0; // rows with every answer obtained
+        int blocked = 0;  // answers not obtained, by outcome
+        int failed = 0;
+        int unrecognised = 0;
+        QStringList incompleteDomains;
+    };
 
     // One answer of a request of the given launch: a page, or a failure.
     void getstr(int launch, int kind, const QByteArray &domain, const QByteArray &page);
@@ -62,6 +102,12 @@ signals:
     void gaugeValueChanged(int value);
     // A failure the user must hear of (the store's own text).
     void failed(const QString &text);
+    void busyChanged(bool busy);
+    // Every batch tick while it launches.
+    void batchProgress(const QueryRunner::Progress &progress);
+    // A blocked answer stopped the launches; the run waits for the user.
+    void pausedForVerification(const QueryRunner::Progress &progress);
+    void runFinished(const QueryRunner::RunSummary &summary);
 
 private:
     struct Launch
@@ -73,6 +119,9 @@ private:
     };
 
     void startRun(int expectedAnswers);
+    void startBatchRun();
+    QStringList batchItems() const;
+    void countInSummary(const QString &domain, const AnswerRecords &answers);
     // Launches the seven requests of one domain.
     void launchDomain(const QString &item, const QByteArray &cleaned);
     void answer(const QueryRequest &request, const QueryAnswer &answer);
@@ -95,6 +144,12 @@ private:
     int m_nextLaunch = 1;
     int m_launchedRequests = 0;
     bool m_launching = false; // a batch still has domains to launch
+    bool m_batch = false;     // the run is a batch
+    bool m_paused = false;
+    bool m_stopped = false;
+    bool m_pauseOnVerification = true;
+    std::optional<QStringList> m_batchItems; // else the domain list
+    RunSummary m_summary;
     struct UnsavedRow
     {
         QString domain;

@@ -140,6 +140,10 @@ private slots:
     void failedRowsWaitAndAreWrittenInOrder();
     void rowsStillWaitingAtTheEndAreKept();
     void batchAcrossMidnightKeepsItsStartTime();
+    void stopEndsTheLaunches();
+    void verificationPausesTheBatch();
+    void batchOverGivenDomains();
+    void summaryTellsWhatWasNotObtained();
 };
 
 void TestQueryRunner::singleQuery()
@@ -586,6 +590,161 @@ void TestQueryRunner::batchAcrossMidnightKeepsItsStartTime()
         runner.geterror(r.launch, r.kind);
     QCOMPARE(w.rows.size(), 3);
     QCOMPARE(w.rows[2].QueryTime, datetime::make(QDate(2027, 1, 1), QTime(0, 0, 5)));
+}
+
+void TestQueryRunner::stopEndsTheLaunches()
+{
+    FakeWindow w;
+    w.boxItems = {"a.com", "b.com", "c.com", "d.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    QList<QueryRunner::Progress> seen;
+    connect(&runner, &QueryRunner::batchProgress,
+            [&seen](const QueryRunner::Progress &p) { seen << p; });
+    QList<QueryRunner::RunSummary> ends;
+    connect(&runner, &QueryRunner::runFinished,
+            [&ends](const QueryRunner::RunSummary &s) { ends << s; });
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 2);
+    QCOMPARE(seen.last().launched, 2);
+    QCOMPARE(seen.last().total, 4);
+    QCOMPARE(seen.last().domain, QStringLiteral("b.com"));
+    QCOMPARE(seen.last().secondsLeft, 2 * 2); // two more launches, 2 s apart
+    runner.stopBatch();
+    QVERIFY(!runner.timer().isActive());
+    QVERIFY(runner.run().Busy); // the 14 answers out are still to come
+    for (int i = 0; i < 20; ++i)
+        runner.Timer1Timer();
+    QCOMPARE(w.requests.size(), 14); // no launch after the stop
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 10);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 2);
+    QCOMPARE(w.gaugeMaximum, 14);
+    QCOMPARE(w.gaugeValues.last(), 14);
+    QCOMPARE(ends.size(), 1);
+    QVERIFY(ends[0].stopped);
+    QCOMPARE(ends[0].launched, 2);
+    QCOMPARE(ends[0].total, 4);
+}
+
+void TestQueryRunner::verificationPausesTheBatch()
+{
+    FakeWindow w;
+    w.boxItems = {"a.com", "b.com", "c.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    int pauses = 0;
+    connect(&runner, &QueryRunner::pausedForVerification,
+            [&pauses](const QueryRunner::Progress &) { ++pauses; });
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 1);
+    // The first domain's first answer is the verification page.
+    const QByteArray verification = todayPage::verification();
+    runner.getstr(w.requests[0].launch, 0, "a.com", verification);
+    QCOMPARE(pauses, 1);
+    QVERIFY(runner.paused());
+    QVERIFY(!runner.timer().isActive());
+    for (int i = 0; i < 10; ++i)
+        runner.Timer1Timer(); // nothing is launched meanwhile
+    QCOMPARE(w.requests.size(), 7);
+    for (int i = 1; i < 7; ++i)
+        answer(runner, w.requests[i], 10);
+    QVERIFY(runner.run().Busy); // the user has not decided yet
+    const QDateTime started = runner.run().QueryTime;
+
+    runner.resumeBatch();
+    QVERIFY(!runner.paused());
+    runner.Timer1Timer();
+    QCOMPARE(w.requests.size(), 14); // on from the next domain, at once
+    QCOMPARE(w.requests[7].domain, QByteArray("b.com"));
+    for (const auto &r : w.requests.mid(7))
+        answer(runner, r, 20);
+    tickUntil(runner, w, 1);
+    for (const auto &r : w.requests.mid(14))
+        answer(runner, r, 30);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.rows.size(), 3);
+    for (const QueryRun &row : std::as_const(w.rows))
+        QCOMPARE(row.QueryTime, started); // the same run throughout
+    QCOMPARE(pauses, 1);
+
+    // Paused again, the user stops: the run ends with what was out.
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 1);
+    runner.getstr(w.requests[21].launch, 0, "a.com", verification);
+    for (const auto &r : w.requests.mid(22))
+        answer(runner, r, 1);
+    QVERIFY(runner.run().Busy);
+    runner.stopBatch();
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.requests.size(), 28);
+}
+
+void TestQueryRunner::batchOverGivenDomains()
+{
+    FakeWindow w;
+    w.boxItems = {"a.com", "b.com", "c.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    runner.startBatch({"c.com", "a.com"});
+    QCOMPARE(w.gaugeMaximum, 14);
+    tickUntil(runner, w, 2);
+    QCOMPARE(w.requests.size(), 14);
+    QCOMPARE(w.requests[0].domain, QByteArray("c.com"));
+    QCOMPARE(w.requests[7].domain, QByteArray("a.com"));
+    for (const auto &r : QList(w.requests))
+        answer(runner, r, 1);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(w.boxItems, (QStringList{"a.com", "b.com", "c.com"})); // the list is not touched
+    QCOMPARE(w.saves, 0);
+    // A plain batch afterwards goes over the list again.
+    runner.bsSkinXFormButton2Click();
+    QCOMPARE(w.gaugeMaximum, 21);
+}
+
+void TestQueryRunner::summaryTellsWhatWasNotObtained()
+{
+    FakeWindow w;
+    w.boxItems = {"a.com", "b.com"};
+    w.delayValue = 1;
+    const QueryUrls urls;
+    QueryRunner runner(w, w, w, urls);
+    w.attach(runner);
+    runner.setPauseOnVerification(false); // as the command line's --keep-going
+    QList<QueryRunner::RunSummary> ends;
+    QList<bool> busy;
+    connect(&runner, &QueryRunner::runFinished,
+            [&ends](const QueryRunner::RunSummary &s) { ends << s; });
+    connect(&runner, &QueryRunner::busyChanged, [&busy](bool b) { busy << b; });
+    runner.bsSkinXFormButton2Click();
+    tickUntil(runner, w, 2);
+    for (int i = 0; i < 7; ++i)
+        answer(runner, w.requests[i], 10); // a.com: all read
+    runner.getstr(w.requests[7].launch, 0, "b.com", todayPage::verification());
+    runner.getstr(w.requests[8].launch, 1, "b.com", todayPage::unknown());
+    for (int i = 9; i < 13; ++i)
+        answer(runner, w.requests[i], 20);
+    runner.geterror(w.requests[13].launch, 6);
+    QVERIFY(!runner.run().Busy);
+    QCOMPARE(ends.size(), 1);
+    const QueryRunner::RunSummary &s = ends[0];
+    QVERIFY(s.batch && !s.stopped);
+    QCOMPARE(s.stored, 2);
+    QCOMPARE(s.complete, 1);
+    QCOMPARE(s.blocked, 1);
+    QCOMPARE(s.unrecognised, 1);
+    QCOMPARE(s.failed, 1);
+    QCOMPARE(s.incompleteDomains, QStringList{"b.com"});
+    QCOMPARE(busy, (QList<bool>{true, false}));
+    QCOMPARE(int(w.rowAnswers[1][0].outcome), int(AnswerOutcome::Blocked));
+    QCOMPARE(int(w.rowAnswers[1][6].outcome), int(AnswerOutcome::Failed));
 }
 
 QTEST_GUILESS_MAIN(TestQueryRunner)
