@@ -4,6 +4,7 @@
 #include "DelaySpinBox.h"
 #include "DomainCombo.h"
 #include "HttpQueryFetcher.h"
+#include "NoticeStrip.h"
 #include "OverviewLoader.h"
 #include "ResultStore.h"
 #include "ResultsModel.h"
@@ -20,10 +21,14 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
@@ -119,6 +124,21 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     connect(WebBrowser1, &BannerPane::documentComplete, this,
             toolkit::handler([this] { WebBrowser1DocumentComplete(); }));
 
+    Notice = new NoticeStrip(this);
+    WebBrowser1->installEventFilter(this);
+    // Esc stops a batch; Enter in the domain box queries it.
+    auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (Runner)
+            Runner->stopBatch();
+    });
+    connect(cbb1->lineEdit(), &QLineEdit::returnPressed, this,
+            toolkit::handler([this] { bsSkinXFormButton1Click(); }));
+    lv1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lv1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { showListMenu(at); });
+    setToolTips();
+
     // Five bands; only the list takes up a change of the window's height.
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -204,8 +224,8 @@ void TForm1::buildChartArea()
     // Panels at fixed places; what does not fit the window is cut off.
     bsSkinStatusPanel1 = new QLabel(bsSkinStatusBar1);
     bsSkinStatusPanel1->setGeometry(0, 0, 561, 21);
-    bsSkinStatusPanel2 = new QLabel(
-        QStringLiteral("Orvane 出品 · http://") + QLatin1String(MakerHost), bsSkinStatusBar1);
+    bsSkinStatusPanel2 =
+        new QLabel(QStringLiteral("Orvane 出品 · ") + QLatin1String(MakerHost), bsSkinStatusBar1);
     bsSkinStatusPanel2->setGeometry(561, 0, 384, 21);
     for (QLabel *panel : {bsSkinStatusPanel1, bsSkinStatusPanel2}) {
         panel->setFrameShape(QFrame::Panel);
@@ -247,7 +267,12 @@ bool TForm1::FormCreate()
     } catch (const StoreOpenError &) {
         // Nothing else can work without the store: tell the user and end,
         // leaving the file as it is.
-        toolkit::showMessage(QStringLiteral("文件不完整"));
+        toolkit::showMessage(
+            QStringLiteral("文件不完整"),
+            QStringLiteral("打开的数据库文件：%1\n它不存在，或不是本程序的数据库。"
+                           "要从一个空数据库开始，请在该文件夹中运行 talvexa-create-store "
+                           "setting.dat（或用 scripts/run.sh 启动，它会自动创建）。")
+                .arg(QFileInfo(m_options.storePath).absoluteFilePath()));
         return false;
     }
     m_store->setAutoCheckpoint(false); // the overview reader does it
@@ -291,6 +316,142 @@ void TForm1::connectRunner()
         bskng1->setValue(qBound(bskng1->minimum(), value, bskng1->maximum()));
     });
     connect(runner, &QueryRunner::failed, this, &TForm1::showRunFailure);
+    // While a run is busy its buttons are shown unavailable.
+    connect(runner, &QueryRunner::busyChanged, this, [this](bool busy) {
+        bsSkinXFormButton1->setEnabled(!busy);
+        bsSkinXFormButton2->setEnabled(!busy);
+    });
+    connect(runner, &QueryRunner::batchProgress, this,
+            [this](const QueryRunner::Progress &p) { Notice->showProgress(progressText(p)); });
+    connect(
+        runner, &QueryRunner::pausedForVerification, this, [this](const QueryRunner::Progress &p) {
+            Notice->showPaused(QStringLiteral("百度要求安全验证，批量查询已暂停（已开始 %1/%2）。"
+                                              "在浏览器中打开百度完成验证后点“继续”，或点“停止”。")
+                                   .arg(p.launched)
+                                   .arg(p.total));
+        });
+    connect(runner, &QueryRunner::runFinished, this, &TForm1::showRunSummary);
+    connect(Notice, &NoticeStrip::stopClicked, runner, &QueryRunner::stopBatch);
+    connect(Notice, &NoticeStrip::resumeClicked, runner, &QueryRunner::resumeBatch);
+    connect(Notice, &NoticeStrip::retryClicked, this,
+            toolkit::handler([this] { retryNotObtained(); }));
+}
+
+void TForm1::showRunSummary(const QueryRunner::RunSummary &s)
+{
+    const int incomplete = s.stored - s.complete;
+    const QString missing = QStringLiteral("被拦截 %1 项，查询失败 %2 项，无法识别 %3 项")
+                                .arg(s.blocked)
+                                .arg(s.failed)
+                                .arg(s.unrecognised);
+    if (!s.batch) {
+        // A single query speaks up only when something was not obtained.
+        if (incomplete > 0)
+            Notice->showResult(QStringLiteral("查询完毕：%1 有未取得的结果（%2）")
+                                   .arg(s.incompleteDomains.value(0), missing),
+                               true);
+        else
+            Notice->hide();
+        return;
+    }
+    QString text = (s.stopped ? QStringLiteral("批量查询已停止（已开始 %1/%2）：")
+                              : QStringLiteral("批量查询完毕（%1/%2）："))
+                       .arg(s.launched)
+                       .arg(s.total);
+    text += QStringLiteral("%1 个域名全部取得").arg(s.complete);
+    if (incomplete > 0)
+        text += QStringLiteral("，%1 个有未取得的结果（%2）").arg(incomplete).arg(missing);
+    Notice->showResult(text + QStringLiteral("。"), incomplete > 0);
+}
+
+QStringList TForm1::domainsNotObtained()
+{
+    QStringList wanted;
+    for (const ShouluRow &row : store().latestRows()) {
+        if (!row.answers)
+            continue;
+        for (const AnswerRecord &a : *row.answers) {
+            if (!outcome::obtained(a.outcome)) {
+                wanted << row.domain;
+                break;
+            }
+        }
+    }
+    QStringList domains;
+    for (const QString &item : m_domainBox->items()) {
+        if (wanted.contains(item, Qt::CaseInsensitive) &&
+            !domains.contains(item, Qt::CaseInsensitive))
+            domains << item;
+    }
+    return domains;
+}
+
+void TForm1::retryNotObtained()
+{
+    if (Run().Busy)
+        return;
+    const QStringList domains = domainsNotObtained();
+    if (domains.isEmpty()) {
+        Notice->showNotice(QStringLiteral("列表中没有未取得结果的域名。"));
+        return;
+    }
+    Runner->startBatch(domains);
+}
+
+void TForm1::showListMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    QAction *retry = menu.addAction(QStringLiteral("重查未取得的"));
+    retry->setEnabled(!Run().Busy);
+    if (menu.exec(lv1->viewport()->mapToGlobal(at)) == retry)
+        toolkit::guarded([this] { retryNotObtained(); });
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The strip lies exactly over the banner band.
+    if (watched == WebBrowser1 &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        Notice->setGeometry(WebBrowser1->geometry());
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::setToolTips()
+{
+    cbb1->setToolTip(QStringLiteral("要查询的域名；按回车开始查询。下拉列表是已保存的域名"));
+    bsSkinXFormButton1->setToolTip(QStringLiteral("查询框中的域名（回车）"));
+    bsSkinXFormButton2->setToolTip(QStringLiteral("按延时逐个查询列表中的所有域名"));
+    bsSkinXFormButton3->setToolTip(QStringLiteral("列出框中域名每天的结果，并画出走势图"));
+    btn2->setToolTip(QStringLiteral("编辑要批量查询的域名列表"));
+    bsSkinSpinEdit1->setToolTip(QStringLiteral("批量查询时两个域名之间多等的秒数（1～60）"));
+    lv1->setToolTip(QStringLiteral("查询结果；红色的数字未能取得，指向它可看原因"));
+    bskng1->setToolTip(QStringLiteral("已返回的查询结果数"));
+    Chart1->setToolTip(QStringLiteral("最近30天的走势；指向一个点可看日期和数值"));
+    for (int i = 0; i < 6; ++i)
+        bsSkinCheckRadioBox[std::size_t(i)]->setToolTip(
+            QStringLiteral("在走势图中显示或隐藏“%1”").arg(QString::fromUtf8(CheckCaptions[i])));
+    WebBrowser1->setToolTip(QString());
+}
+
+namespace {
+
+QString durationText(int seconds)
+{
+    if (seconds >= 3600)
+        return QStringLiteral("%1小时%2分").arg(seconds / 3600).arg(seconds % 3600 / 60);
+    if (seconds >= 60)
+        return QStringLiteral("%1分%2秒").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("%1秒").arg(seconds);
+}
+
+} // namespace
+
+QString TForm1::progressText(const QueryRunner::Progress &p)
+{
+    QString text = QStringLiteral("批量查询 %1/%2：").arg(p.launched).arg(p.total) + p.domain;
+    if (p.launched < p.total)
+        text += QStringLiteral(" · 剩余约 ") + durationText(p.secondsLeft);
+    return text;
 }
 
 void TForm1::showRunFailure(const QString &text)

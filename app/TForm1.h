@@ -14,6 +14,7 @@
 class BannerPane;
 class DomainCombo;
 class HttpQueryFetcher;
+class NoticeStrip;
 class OverviewLoader;
 class QCheckBox;
 class QComboBox;
@@ -79,6 +80,8 @@ public:
     QLabel *bsSkinStatusPanel2 = nullptr;
     QTimer *Timer1 = nullptr;
     TForm2 *Form2 = nullptr;
+    // Over the banner band while a run has something to say.
+    NoticeStrip *Notice = nullptr;
 
     ResultStore &store();
     std::optional<QueryUrls> Urls;
@@ -89,6 +92,10 @@ public:
 
     // Refills the domain box from the saved list.
     void loadDomain();
+    // "重查未取得的": a batch over the listed domains whose latest row has
+    // answers not obtained, in list order.
+    void retryNotObtained();
+    QStringList domainsNotObtained();
 
     // Views.
     void LoadShoulu(const QString &d);
@@ -111,6 +118,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Rows that could not be stored yet are not lost silently: the user
     // retries, discards them, or keeps the window open.
     void closeEvent(QCloseEvent *event) override;
@@ -120,6 +128,10 @@ private:
     void buildChartArea();
 
     void connectRunner();
+    void setToolTips();
+    void showRunSummary(const QueryRunner::RunSummary &summary);
+    static QString progressText(const QueryRunner::Progress &progress);
+    void showListMenu(const QPoint &at);
 
     Options m_options;
     std::unique_ptr<ResultStore> m_store;

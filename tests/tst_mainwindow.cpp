@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLegendMarker>
@@ -196,7 +197,11 @@ void TestMainWindow::unopenableStore()
     TForm1 form(options);
     QVERIFY(!form.FormCreate());
     toolkit::setMessageSink({});
-    QCOMPARE(messages, QStringList{QStringLiteral("文件不完整")});
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].section(u'\n', 0, 0), QStringLiteral("文件不完整"));
+    // The detail names the file tried and how to make an empty store.
+    QVERIFY(messages[0].contains(QFileInfo(path).absoluteFilePath()));
+    QVERIFY(messages[0].contains("talvexa-create-store"));
     QCOMPARE(digestOf(path), before);
     QCOMPARE(QFile::exists(path), !content.isEmpty());
 }

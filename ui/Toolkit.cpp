@@ -23,6 +23,18 @@ void showMessage(const QString &text)
     box.exec();
 }
 
+void showMessage(const QString &text, const QString &detail)
+{
+    if (sink()) {
+        sink()(text + u'\n' + detail);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setInformativeText(detail);
+    box.exec();
+}
+
 MessageSink setMessageSink(MessageSink newSink)
 {
     return std::exchange(sink(), std::move(newSink));

@@ -19,6 +19,9 @@ inline const QString ApplicationTitle = QStringLiteral("Talvexa");
 // A plain message box with an OK button, captioned with the application
 // title. Tests replace what shows it.
 void showMessage(const QString &text);
+// The same with a second paragraph that explains it; a sink receives both,
+// a line break between them.
+void showMessage(const QString &text, const QString &detail);
 using MessageSink = std::function<void(const QString &text)>;
 // Replaces the message box (an empty sink restores it); returns the old one.
 MessageSink setMessageSink(MessageSink sink);

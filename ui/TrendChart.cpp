@@ -83,7 +83,8 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
         QPen pen(QColor::fromRgb(Looks[p].colour));
         pen.setWidth(Looks[p].width);
         s->setPen(pen);
-        s->setPointsVisible(false);
+        // Point markers, so that a day alone still shows.
+        s->setPointsVisible(true);
         s->setMarkerSize(9);
         s->setSelectedLightMarker(ringMarker(pen.color()));
         chart->addSeries(s);
@@ -108,6 +109,11 @@ void TrendChart::clearPoints()
     for (const QString &label : m_xAxis->categoriesLabels())
         m_xAxis->remove(label);
     m_points = 0;
+    // An empty chart: whole-number ticks, nothing that looks like data.
+    m_yAxis->setRange(0, 10);
+    m_yAxis->setTickCount(6);
+    m_xAxis->setRange(-0.5, 0.5);
+    chart()->update();
 }
 
 void TrendChart::appendPoint(int index, const ShouluRow &row)
