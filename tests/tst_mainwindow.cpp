@@ -30,6 +30,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 #include <QWebEnginePage>
 
 namespace {
@@ -118,6 +119,7 @@ private slots:
     void overviewCells();
     void historyAndChart();
     void answersNotObtainedStandOut();
+    void singlePointAndEmptyChart();
     void historyOfUnknownDomainKeepsChart();
     void selectionChartsTheRow();
     void checkBoxesShowAndHideSeries();
@@ -381,6 +383,29 @@ void TestMainWindow::answersNotObtainedStandOut()
     w.form->LoadShoulu(QString());
     QCOMPARE(chart->pointNote(1, 0), QString());
     QVERIFY(chart->series(1)->points().isEmpty());
+}
+
+void TestMainWindow::singlePointAndEmptyChart()
+{
+    WindowFixture w([](ResultStore &s) {
+        s.addDomain("one.com");
+        addRow(s, row("one.com", QDate(2024, 5, 1), 1234));
+    });
+    QVERIFY(w.create());
+    w.form->cbb1->setEditText("one.com");
+    w.form->bsSkinXFormButton3Click();
+    TrendChart *chart = w.form->Chart1;
+    QCOMPARE(chart->series(0)->points().size(), 1);
+    QVERIFY(chart->series(0)->pointsVisible()); // one day alone still shows
+    // Emptied: no points anywhere, and whole-number ticks on the value axis.
+    w.form->LoadShoulu(QString());
+    for (int p = 0; p < TrendChart::SeriesCount; ++p)
+        QCOMPARE(chart->series(p)->count(), 0);
+    const auto *axis = qobject_cast<QValueAxis *>(chart->chart()->axes(Qt::Vertical).value(0));
+    QVERIFY(axis);
+    const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
+    QCOMPARE(axis->min(), 0.0);
+    QCOMPARE(step, std::round(step));
 }
 
 void TestMainWindow::historyOfUnknownDomainKeepsChart()

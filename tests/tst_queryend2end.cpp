@@ -1,6 +1,8 @@
 // The real main window against a fake search engine on loopback, reached
 // through http_proxy as the real host name.
+#include "BannerPane.h"
 #include "HttpQueryFetcher.h"
+#include "NoticeStrip.h"
 #include "Program.h"
 #include "TForm1.h"
 #include "THTTPGet.h"
@@ -15,13 +17,16 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <thread>
 
@@ -119,6 +124,10 @@ private slots:
     void batchOfThree();
     void silentEngineStillEndsTheRun();
     void outcomesOfTodaysEngineAreStored();
+    void stripFollowsAndStopsABatch();
+    void verificationPausesUntilTheUserGoesOn();
+    void retryLaunchesWhatWasNotObtained();
+    void enterQueriesAndBusyButtonsAreUnavailable();
     void lockedStoreKeepsRowsUntilItIsFree();
     void readOnlyStoreTellsAndKeepsRows();
 };
@@ -271,6 +280,118 @@ void TestQueryEndToEnd::outcomesOfTodaysEngineAreStored()
     QCOMPARE(f.server.requests().size(), 7);
     for (const auto &r : f.server.requests())
         QVERIFY2(!r.requestLine.contains("wappass"), r.requestLine.constData());
+}
+
+void TestQueryEndToEnd::stripFollowsAndStopsABatch()
+{
+    Fixture f;
+    for (const char *d : {"a.com", "bb.com", "ccc.com", "dddd.com"})
+        f.files.store->addDomain(QString::fromLatin1(d));
+    f.open();
+    f.form->show();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->Notice->text().startsWith("批量查询 2/4：bb.com"), 10000);
+    QVERIFY(f.form->Notice->isVisible());
+    QVERIFY2(f.form->Notice->text().contains(" · 剩余约 "), qPrintable(f.form->Notice->text()));
+    QCOMPARE(f.form->Notice->geometry(), f.form->WebBrowser1->geometry()); // over the banner
+    QTest::keyClick(f.form.get(), Qt::Key_Escape);
+    QVERIFY(f.waitForRunEnd(15000));
+    QTest::qWait(2500); // a launch would have come by now
+    QCOMPARE(f.server.requests().size(), 14);
+    QCOMPARE(f.history("a.com").size(), 1);
+    QCOMPARE(f.history("bb.com").size(), 1);
+    QCOMPARE(f.history("ccc.com").size(), 0);
+    QCOMPARE(f.form->Notice->text(),
+             QStringLiteral("批量查询已停止（已开始 2/4）：2 个域名全部取得。"));
+    QVERIFY(!f.form->Notice->retryButton()->isVisible());
+    f.form->Notice->closeButton()->click();
+    QVERIFY(!f.form->Notice->isVisible());
+}
+
+void TestQueryEndToEnd::verificationPausesUntilTheUserGoesOn()
+{
+    std::atomic<bool> blocking{true};
+    Fixture f([&blocking](LoopbackServer::Connection &c) {
+        if (blocking)
+            c.respond(todayPage::verification(), "200 OK",
+                      "Content-Type: text/html; charset=utf-8\r\n");
+        else
+            engine(c);
+    });
+    for (const char *d : {"a.com", "bb.com", "ccc.com"})
+        f.files.store->addDomain(QString::fromLatin1(d));
+    f.open();
+    f.form->show();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->Runner->paused(), 10000);
+    QVERIFY(f.form->Notice->text().startsWith("百度要求安全验证"));
+    QVERIFY(f.form->Notice->resumeButton()->isVisible());
+    QTest::qWait(4500); // two launches' worth: none comes
+    QCOMPARE(f.server.requests().size(), 7);
+    QVERIFY(f.form->Run().Busy);
+    blocking = false; // the user has passed the verification
+    f.form->Notice->resumeButton()->click();
+    QVERIFY(f.waitForRunEnd(20000));
+    QCOMPARE(f.server.requests().size(), 21);
+    QCOMPARE(f.history("ccc.com").value(0).result.baidu, 1000 + 7); // 7 letters
+    QVERIFY(f.form->Notice->text().contains("1 个有未取得的结果"));
+    QVERIFY(f.form->Notice->retryButton()->isVisible());
+}
+
+void TestQueryEndToEnd::retryLaunchesWhatWasNotObtained()
+{
+    Fixture f;
+    for (const char *d : {"a.com", "bb.com", "ccc.com", "dddd.com"})
+        f.files.store->addDomain(QString::fromLatin1(d));
+    AnswerRecords fine{}, failed{};
+    fine.fill(AnswerRecord{AnswerOutcome::Read, 200});
+    failed = fine;
+    failed[3] = AnswerRecord{AnswerOutcome::Failed, 0};
+    const QDateTime t = datetime::make(QDate(2026, 1, 1), QTime(9, 0));
+    f.files.store->addshoulu("dddd.com", t, QueryResult{}, failed);
+    f.files.store->addshoulu("a.com", t, QueryResult{}, fine);
+    f.files.store->addshoulu("bb.com", t, QueryResult{}, failed);
+    f.files.store->addshoulu("ccc.com", t, QueryResult{}); // no outcomes kept
+    f.open();
+    QCOMPARE(f.form->domainsNotObtained(), (QStringList{"bb.com", "dddd.com"})); // list order
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->retryNotObtained();
+    QVERIFY(f.waitForRunEnd(20000));
+    QCOMPARE(f.server.requests().size(), 14);
+    QSet<QByteArray> asked;
+    for (const auto &r : f.server.requests()) {
+        QByteArray domain;
+        engineQueryKind(r.requestLine.split(' ').value(1), domain);
+        asked << domain;
+    }
+    QCOMPARE(asked, (QSet<QByteArray>{"bb.com", "dddd.com"}));
+    QVERIFY(f.form->domainsNotObtained().isEmpty());
+}
+
+void TestQueryEndToEnd::enterQueriesAndBusyButtonsAreUnavailable()
+{
+    THTTPGetThread::setTimeouts({1000ms, 1s});
+    Fixture f([](LoopbackServer::Connection &c) { c.stall(2s); });
+    f.open();
+    f.form->show();
+    f.form->cbb1->setEditText("enter.com");
+    QTest::keyClick(f.form->cbb1->lineEdit(), Qt::Key_Return);
+    QVERIFY(f.form->Run().Busy);
+    QCOMPARE(f.form->bsSkinStatusPanel1->text(), QStringLiteral("正在查询：enter.com"));
+    QVERIFY(!f.form->bsSkinXFormButton1->isEnabled());
+    QVERIFY(!f.form->bsSkinXFormButton2->isEnabled());
+    QVERIFY(f.form->bsSkinXFormButton3->isEnabled());
+    QVERIFY(f.form->btn2->isEnabled());
+    QVERIFY(f.waitForRunEnd(20000));
+    THTTPGetThread::setTimeouts({});
+    QVERIFY(f.form->bsSkinXFormButton1->isEnabled());
+    QVERIFY(f.form->bsSkinXFormButton2->isEnabled());
+    // Every answer failed: the strip says so for this one domain.
+    QVERIFY2(f.form->Notice->text().startsWith("查询完毕：enter.com 有未取得的结果"),
+             qPrintable(f.form->Notice->text()));
+    QVERIFY(f.form->Notice->text().contains("查询失败 7 项"));
 }
 
 void TestQueryEndToEnd::lockedStoreKeepsRowsUntilItIsFree()
