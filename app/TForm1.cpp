@@ -426,7 +426,6 @@ void TForm1::setToolTips()
     bsSkinSpinEdit1->setToolTip(QStringLiteral("批量查询时两个域名之间多等的秒数（1～60）"));
     lv1->setToolTip(QStringLiteral("查询结果；红色的数字未能取得，指向它可看原因"));
     bskng1->setToolTip(QStringLiteral("已返回的查询结果数"));
-    Chart1->setToolTip(QStringLiteral("最近30天的走势；指向一个点可看日期和数值"));
     for (int i = 0; i < 6; ++i)
         bsSkinCheckRadioBox[std::size_t(i)]->setToolTip(
             QStringLiteral("在走势图中显示或隐藏“%1”").arg(QString::fromUtf8(CheckCaptions[i])));

@@ -30,6 +30,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QValueAxis>
 #include <QWebEnginePage>
 
@@ -397,6 +398,14 @@ void TestMainWindow::singlePointAndEmptyChart()
     TrendChart *chart = w.form->Chart1;
     QCOMPARE(chart->series(0)->points().size(), 1);
     QVERIFY(chart->series(0)->pointsVisible()); // one day alone still shows
+    // Hovering the point tells its date, series and value.
+    w.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    const QPoint at =
+        chart->mapFromScene(chart->chart()->mapToPosition(QPointF(0, 1234), chart->series(0)));
+    QTest::mouseMove(chart->viewport(), at + QPoint(3, 0));
+    QTest::mouseMove(chart->viewport(), at);
+    QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), QStringLiteral("2024-05-01 总收录：1,234"), 3000);
     // Emptied: no points anywhere, and whole-number ticks on the value axis.
     w.form->LoadShoulu(QString());
     for (int p = 0; p < TrendChart::SeriesCount; ++p)

@@ -3,7 +3,8 @@
 // makes for www.baidu.com is answered here with a plausible result page.
 //   talvexa-fake-engine [PORT] [MODE]     default 8088, pages
 // MODE tries the program against a hostile engine: "trickle" sends a byte
-// every half second and never ends (slow, but never stalled), "endless" sends a body without end.
+// every half second and never ends (slow, but never stalled), "endless"
+// sends a body without end, "verify" answers with the verification page.
 #include "FakeEnginePages.h"
 #include "LoopbackServer.h"
 
@@ -82,8 +83,13 @@ int main(int argc, char **argv)
         handler = trickle;
     else if (mode == "endless")
         handler = endless;
+    else if (mode == "verify")
+        handler = [](LoopbackServer::Connection &c) {
+            c.respond(codec::toCp936(u"<html><title>百度安全验证</title></html>"), "200 OK",
+                      "Content-Type: text/html; charset=gb2312\r\n");
+        };
     else if (mode != "pages") {
-        std::fprintf(stderr, "usage: %s [PORT] [pages|trickle|endless]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [PORT] [pages|trickle|endless|verify]\n", argv[0]);
         return 2;
     }
     LoopbackServer server(handler, port);

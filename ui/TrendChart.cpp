@@ -59,6 +59,9 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
     chart->setMargins(QMargins(4, 4, 4, 4));
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::NoRubberBand);
+    // Hovering a point tells its date, series and value.
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
 
     m_yAxis = new QValueAxis(chart);
     m_yAxis->setLabelFormat(QStringLiteral("%.0f"));
@@ -85,7 +88,7 @@ TrendChart::TrendChart(QWidget *parent) : QChartView(parent)
         s->setPen(pen);
         // Point markers, so that a day alone still shows.
         s->setPointsVisible(true);
-        s->setMarkerSize(9);
+        s->setMarkerSize(6);
         s->setSelectedLightMarker(ringMarker(pen.color()));
         chart->addSeries(s);
         connect(s, &QXYSeries::hovered, this, [this, p](const QPointF &point, bool entered) {
