@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "BannerPane.h"
+#include "BatchLock.h"
 #include "DelaySpinBox.h"
 #include "DomainCombo.h"
 #include "HttpQueryFetcher.h"
@@ -295,6 +296,7 @@ bool TForm1::FormCreate()
     loadDomain();
     Urls.emplace();
     m_history = std::make_unique<StoreHistory>(*m_store, [this] { requestOverview(); });
+    m_batchLock = std::make_unique<BatchLock>(m_options.storePath);
     m_fetcher = std::make_unique<HttpQueryFetcher>();
     // Timer1 paces the runner's batches; the runner handles its ticks.
     Runner = std::make_unique<QueryRunner>(*m_domainBox, *m_fetcher, *m_history, *Urls, Timer1);
@@ -331,6 +333,7 @@ void TForm1::connectRunner()
                                    .arg(p.total));
         });
     connect(runner, &QueryRunner::runFinished, this, &TForm1::showRunSummary);
+    connect(runner, &QueryRunner::runFinished, this, [this] { m_batchLock->unlock(); });
     connect(Notice, &NoticeStrip::stopClicked, runner, &QueryRunner::stopBatch);
     connect(Notice, &NoticeStrip::resumeClicked, runner, &QueryRunner::resumeBatch);
     connect(Notice, &NoticeStrip::retryClicked, this,
@@ -395,7 +398,8 @@ void TForm1::retryNotObtained()
         Notice->showNotice(QStringLiteral("列表中没有未取得结果的域名。"));
         return;
     }
-    Runner->startBatch(domains);
+    if (lockBatch())
+        Runner->startBatch(domains);
 }
 
 void TForm1::showListMenu(const QPoint &at)
@@ -567,8 +571,18 @@ void TForm1::bsSkinXFormButton1Click()
 
 void TForm1::bsSkinXFormButton2Click()
 {
-    if (Runner)
+    if (Runner && !Run().Busy && lockBatch())
         Runner->bsSkinXFormButton2Click();
+}
+
+bool TForm1::lockBatch()
+{
+    // One batch per store, window or command line.
+    if (m_batchLock->tryLock())
+        return true;
+    Notice->showNotice(QStringLiteral("另一个批量查询（另一个窗口或命令行）正在使用这个数据库，"
+                                      "请等它结束后再试。"));
+    return false;
 }
 
 void TForm1::Timer1Timer()

@@ -12,6 +12,7 @@
 #include <optional>
 
 class BannerPane;
+class BatchLock;
 class DomainCombo;
 class HttpQueryFetcher;
 class NoticeStrip;
@@ -138,6 +139,8 @@ private:
     std::unique_ptr<OverviewLoader> m_overview;
     std::unique_ptr<DomainCombo> m_domainBox;
     std::unique_ptr<StoreHistory> m_history;
+    std::unique_ptr<BatchLock> m_batchLock; // held while a batch runs
+    bool lockBatch();
     // Goes before the runner: the requests it abandons answer nobody.
     std::unique_ptr<HttpQueryFetcher> m_fetcher;
     bool m_overviewFailureShown = false;

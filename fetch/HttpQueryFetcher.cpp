@@ -51,6 +51,15 @@ void HttpQueryFetcher::fetch(const QueryRequest &request, AnswerHandler onAnswer
     get->Fetch();
 }
 
+void HttpQueryFetcher::abortAll()
+{
+    std::deque<Waiting> waiting = std::exchange(m_waiting, {});
+    for (Waiting &w : waiting)
+        w.onAnswer(w.request, QueryAnswer{false, {}, 0, {}, {}, QStringLiteral("aborted")});
+    for (Tmyhttpget *get : findChildren<Tmyhttpget *>(Qt::FindDirectChildrenOnly))
+        get->Abort();
+}
+
 void HttpQueryFetcher::startWaiting()
 {
     while (m_out < m_limit && !m_waiting.empty()) {

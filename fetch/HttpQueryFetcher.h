@@ -31,6 +31,9 @@ public:
     int requestsOut() const { return m_out; }
     // Requests waiting for one out to end.
     int requestsWaiting() const { return int(m_waiting.size()); }
+    // Ends every request: those waiting fail at once, those out are
+    // aborted and fail as soon as their workers notice.
+    void abortAll();
 
 private:
     struct Waiting

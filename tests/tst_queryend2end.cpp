@@ -1,6 +1,7 @@
 // The real main window against a fake search engine on loopback, reached
 // through http_proxy as the real host name.
 #include "BannerPane.h"
+#include "BatchLock.h"
 #include "HttpQueryFetcher.h"
 #include "NoticeStrip.h"
 #include "Program.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -65,6 +67,55 @@ void engine(LoopbackServer::Connection &c)
     }
     const QByteArray count = QByteArray::number(qsizetype(1000) * (kind + 1) + domain.size());
     c.respond(enginePage(count, kind == 0 ? siteResults(domain, true) : QByteArray()));
+}
+
+void todaysEngine(LoopbackServer::Connection &c)
+{
+    const QByteArray line = c.request().requestLine;
+    QByteArray domain;
+    switch (engineQueryKind(line.split(' ').value(1), domain)) {
+    case 0:
+        c.respond(todayPage::siteTip("1,234"), "200 OK",
+                  "Content-Type: text/html; charset=utf-8\r\n");
+        break;
+    case 1:
+        c.respond("", "302 Found",
+                  "Location: https://wappass.baidu.com/static/captcha/tuxing.html?ak=1\r\n");
+        break;
+    case 2:
+        c.respond(todayPage::verification(), "403 Forbidden");
+        break;
+    case 3:
+        c.respond("too many", "429 Too Many Requests");
+        break;
+    case 4:
+        c.respond(enginePage("55"), "500 Internal Server Error");
+        break;
+    case 5:
+        c.respond(todayPage::noResult());
+        break;
+    default:
+        c.respond(todayPage::unknown());
+    }
+}
+
+// Classic and today's pages mixed, nothing blocked.
+void mixedEngine(LoopbackServer::Connection &c)
+{
+    QByteArray domain;
+    switch (engineQueryKind(c.request().requestLine.split(' ').value(1), domain)) {
+    case 0:
+        c.respond(todayPage::siteTip(QByteArray::number(domain.size()) + ",000"));
+        break;
+    case 1:
+        c.respond(todayPage::noResult());
+        break;
+    case 3:
+        c.respond(todayPage::unknown());
+        break;
+    default:
+        engine(c);
+    }
 }
 
 struct Fixture
@@ -129,6 +180,8 @@ private slots:
     void retryLaunchesWhatWasNotObtained();
     void enterQueriesAndBusyButtonsAreUnavailable();
     void lockedStoreKeepsRowsUntilItIsFree();
+    void commandLineStoresWhatTheWindowStores();
+    void secondBatchOnOneStoreIsRefused();
     void readOnlyStoreTellsAndKeepsRows();
 };
 
@@ -225,34 +278,7 @@ void TestQueryEndToEnd::silentEngineStillEndsTheRun()
 void TestQueryEndToEnd::outcomesOfTodaysEngineAreStored()
 {
     // Today's engine, one behaviour per question.
-    Fixture f([](LoopbackServer::Connection &c) {
-        const QByteArray line = c.request().requestLine;
-        QByteArray domain;
-        switch (engineQueryKind(line.split(' ').value(1), domain)) {
-        case 0:
-            c.respond(todayPage::siteTip("1,234"), "200 OK",
-                      "Content-Type: text/html; charset=utf-8\r\n");
-            break;
-        case 1:
-            c.respond("", "302 Found",
-                      "Location: https://wappass.baidu.com/static/captcha/tuxing.html?ak=1\r\n");
-            break;
-        case 2:
-            c.respond(todayPage::verification(), "403 Forbidden");
-            break;
-        case 3:
-            c.respond("too many", "429 Too Many Requests");
-            break;
-        case 4:
-            c.respond(enginePage("55"), "500 Internal Server Error");
-            break;
-        case 5:
-            c.respond(todayPage::noResult());
-            break;
-        default:
-            c.respond(todayPage::unknown());
-        }
-    });
+    Fixture f(todaysEngine);
     f.open();
     f.form->cbb1->setEditText("today.example");
     f.form->bsSkinXFormButton1->click();
@@ -392,6 +418,63 @@ void TestQueryEndToEnd::enterQueriesAndBusyButtonsAreUnavailable()
     QVERIFY2(f.form->Notice->text().startsWith("查询完毕：enter.com 有未取得的结果"),
              qPrintable(f.form->Notice->text()));
     QVERIFY(f.form->Notice->text().contains("查询失败 7 项"));
+}
+
+void TestQueryEndToEnd::commandLineStoresWhatTheWindowStores()
+{
+    Fixture f(mixedEngine);
+    const QStringList domains = {"a.com", "bb.com", "ccc.com"};
+    for (const QString &d : domains)
+        f.files.store->addDomain(d);
+    StoreFixture cliFiles;
+    for (const QString &d : domains)
+        cliFiles.store->addDomain(d);
+    cliFiles.store.reset();
+    f.open();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    QVERIFY(f.waitForRunEnd(30000));
+
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    cli.setProcessEnvironment(env); // http_proxy is the fixture's engine
+    cli.start(QStringLiteral(TALVEXA_CLI), {"run", "--store", cliFiles.path(), "--delay", "1"});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 3); // the unknown page is an answer not obtained
+    ResultStore other(cliFiles.path());
+    for (const QString &d : domains) {
+        const QList<ShouluRow> fromWindow = f.history(d), fromCli = other.dayHistory(d);
+        QCOMPARE(fromWindow.size(), 1);
+        QCOMPARE(fromCli.size(), 1);
+        QCOMPARE(fromCli[0].domain, fromWindow[0].domain);
+        QCOMPARE(fromCli[0].result, fromWindow[0].result);
+        QCOMPARE(fromCli[0].answers, fromWindow[0].answers);
+        QCOMPARE(fromCli[0].searchtime.date(), fromWindow[0].searchtime.date());
+    }
+    QCOMPARE(other.dayHistory("bb.com").value(0).result.baidu, 6000);
+}
+
+void TestQueryEndToEnd::secondBatchOnOneStoreIsRefused()
+{
+    Fixture f;
+    f.files.store->addDomain("a.com");
+    f.open();
+    BatchLock other(f.files.path()); // the command line's batch, say
+    QVERIFY(other.tryLock());
+    f.form->bsSkinXFormButton2->click();
+    QVERIFY(!f.form->Run().Busy);
+    QVERIFY(f.form->Notice->text().startsWith("另一个批量查询"));
+    QTest::qWait(500);
+    QCOMPARE(f.server.requests().size(), 0);
+    other.unlock();
+    f.form->bsSkinSpinEdit1->setValue(1);
+    f.form->bsSkinXFormButton2->click();
+    QVERIFY(f.form->Run().Busy);
+    BatchLock meanwhile(f.files.path());
+    QVERIFY(!meanwhile.tryLock()); // the window's batch holds it now
+    QVERIFY(f.waitForRunEnd(15000));
+    QVERIFY(meanwhile.tryLock());
 }
 
 void TestQueryEndToEnd::lockedStoreKeepsRowsUntilItIsFree()

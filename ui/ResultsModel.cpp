@@ -2,16 +2,10 @@
 
 #include "AnswerNotes.h"
 #include "QueryKind.h"
+#include "ResultCells.h"
 
 #include <QColor>
 #include <QFont>
-
-namespace {
-const char *const Captions[ResultsModel::ColumnCount] = {
-    "序号",     "域名",     "查询日期", "总收录",   "昨日收录",      "一周收录",
-    "一月收录", "一年收录", "百度外链", "快照日期", "Site首页第一?",
-};
-} // namespace
 
 void ResultsModel::clear()
 {
@@ -39,42 +33,12 @@ int ResultsModel::columnCount(const QModelIndex &parent) const
 
 QString ResultsModel::dateText(const QDateTime &value)
 {
-    return value.date().toString(QStringLiteral("yyyy-MM-dd"));
+    return resultcells::dateText(value);
 }
 
 QString ResultsModel::cellText(const ShouluRow &row, int number, int column)
 {
-    switch (column) {
-    case Number:
-        return QString::number(number);
-    case Domain:
-        return row.domain;
-    case QueryDate:
-        return dateText(row.searchtime);
-    case Total:
-        return QString::number(row.result.baidu);
-    case Day:
-        return QString::number(row.result.baidu1);
-    case Week:
-        return QString::number(row.result.baidu7);
-    case Month:
-        return QString::number(row.result.baidu30);
-    case Year:
-        return QString::number(row.result.baidu360);
-    case Backlinks:
-        return QString::number(row.result.baidudomain);
-    case Snapshot: {
-        // The time only when it is not midnight.
-        const QTime t = row.result.baiduindex.time();
-        if (t == QTime(0, 0))
-            return dateText(row.result.baiduindex);
-        return dateText(row.result.baiduindex) + ' ' + t.toString(QStringLiteral("HH:mm:ss"));
-    }
-    case HomeFirst:
-        return row.result.baiduisfirst ? QStringLiteral("是") : QStringLiteral("否");
-    default:
-        return {};
-    }
+    return resultcells::cellText(row, number, column);
 }
 
 int ResultsModel::kindOfColumn(int column)
@@ -140,8 +104,7 @@ QVariant ResultsModel::answerData(const ShouluRow &row, int column, int role)
         for (int c = Total; c <= Snapshot; ++c) {
             const AnswerRecord a = *answerOf(row, c);
             if (!outcome::obtained(a.outcome))
-                missing << QString::fromUtf8(Captions[c]) + QStringLiteral("：") +
-                               answernotes::note(a);
+                missing << resultcells::caption(c) + QStringLiteral("：") + answernotes::note(a);
         }
         if (missing.isEmpty())
             return {};
@@ -168,7 +131,7 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(Captions[section]);
+        return resultcells::caption(section);
     if (role == Qt::TextAlignmentRole)
         return int((section == Number ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
     return {};

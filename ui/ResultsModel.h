@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ResultCells.h"
 #include "ShouluRow.h"
 
 #include <QAbstractTableModel>
@@ -13,20 +14,21 @@ class ResultsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // The columns of resultcells, named here for the window's code.
     enum Column
     {
-        Number,
-        Domain,
-        QueryDate,
-        Total,
-        Day,
-        Week,
-        Month,
-        Year,
-        Backlinks,
-        Snapshot,
-        HomeFirst,
-        ColumnCount
+        Number = resultcells::Number,
+        Domain = resultcells::Domain,
+        QueryDate = resultcells::QueryDate,
+        Total = resultcells::Total,
+        Day = resultcells::Day,
+        Week = resultcells::Week,
+        Month = resultcells::Month,
+        Year = resultcells::Year,
+        Backlinks = resultcells::Backlinks,
+        Snapshot = resultcells::Snapshot,
+        HomeFirst = resultcells::HomeFirst,
+        ColumnCount = resultcells::ColumnCount
     };
 
     using QAbstractTableModel::QAbstractTableModel;
