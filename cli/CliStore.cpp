@@ -4,6 +4,7 @@
 #include "CsvWriter.h"
 #include "ResultStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -56,6 +57,8 @@ int init(const QStringList &arguments)
     }
     const QString path = parser.value(QStringLiteral("store"));
     try {
+        // The folder too, as for the daily timer's store.
+        QDir().mkpath(QFileInfo(path).absolutePath());
         ResultStore::create(path);
     } catch (const StoreError &e) {
         print(stderr, QString::fromUtf8(e.what()) + u'\n');

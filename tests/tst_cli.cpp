@@ -109,6 +109,7 @@ private slots:
     void unopenableStoresAreLeftAlone();
     void terminatedRunStoresWhatWasOut();
     void oneBatchPerStore();
+    void initMakesAnEmptyStoreOnce();
     void domainList();
     void exportAsCsv();
     void badArguments_data();
@@ -257,6 +258,17 @@ void TestCli::oneBatchPerStore()
         cli({"run", "--store", f.path(), "--delay", "1"}, "http://" + server.address());
     QCOMPARE(ran.status, 0);
     QVERIFY(other.tryLock()); // the run let go of the lock when it ended
+}
+
+void TestCli::initMakesAnEmptyStoreOnce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new/folder/setting.dat");
+    QCOMPARE(cli({"init", "--store", path}).status, 0);
+    QCOMPARE(ResultStore(path).domains(), QStringList());
+    const QByteArray before = digestOf(path);
+    QCOMPARE(cli({"init", "--store", path}).status, 1); // an existing file is refused
+    QCOMPARE(digestOf(path), before);
 }
 
 void TestCli::domainList()
