@@ -2,11 +2,13 @@
 
 #include "BannerPane.h"
 #include "BatchLock.h"
+#include "CsvWriter.h"
 #include "DelaySpinBox.h"
 #include "DomainCombo.h"
 #include "HttpQueryFetcher.h"
 #include "NoticeStrip.h"
 #include "OverviewLoader.h"
+#include "ResultCells.h"
 #include "ResultStore.h"
 #include "ResultsModel.h"
 #include "StoreHistory.h"
@@ -15,19 +17,27 @@
 #include "TrendChart.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
+#include <QImage>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
@@ -127,6 +137,7 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
 
     Notice = new NoticeStrip(this);
     WebBrowser1->installEventFilter(this);
+    lv1->installEventFilter(this);
     // Esc stops a batch; Enter in the domain box queries it.
     auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(stop, &QShortcut::activated, this, [this] {
@@ -138,6 +149,9 @@ TForm1::TForm1(Options options) : m_options(std::move(options))
     lv1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lv1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { showListMenu(at); });
+    Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Chart1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { showChartMenu(at); });
     setToolTips();
 
     // Five bands; only the list takes up a change of the window's height.
@@ -405,10 +419,136 @@ void TForm1::retryNotObtained()
 void TForm1::showListMenu(const QPoint &at)
 {
     QMenu menu(this);
-    QAction *retry = menu.addAction(QStringLiteral("重查未取得的"));
+    const QModelIndex index = lv1->indexAt(at);
+    menu.addAction(QStringLiteral("复制"), this, toolkit::handler([this] { copyRows(); }));
+    menu.addAction(QStringLiteral("导出CSV…"), this, toolkit::handler([this] { exportCsv(); }));
+    if (index.isValid()) {
+        const int row = index.row();
+        menu.addSeparator();
+        QAction *query = menu.addAction(QStringLiteral("查询此域名"), this,
+                                        toolkit::handler([this, row] { queryRow(row); }));
+        query->setEnabled(!Run().Busy);
+        menu.addAction(QStringLiteral("查看历史"), this,
+                       toolkit::handler([this, row] { historyOfRow(row); }));
+    }
+    QAction *retry = menu.addAction(QStringLiteral("重查未取得的"), this,
+                                    toolkit::handler([this] { retryNotObtained(); }));
     retry->setEnabled(!Run().Busy);
-    if (menu.exec(lv1->viewport()->mapToGlobal(at)) == retry)
-        toolkit::guarded([this] { retryNotObtained(); });
+    menu.exec(lv1->viewport()->mapToGlobal(at));
+}
+
+void TForm1::showChartMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("复制图片"), this,
+                   toolkit::handler([this] { QApplication::clipboard()->setImage(chartImage()); }));
+    menu.addAction(QStringLiteral("保存图片…"), this, toolkit::handler([this] { saveChart(); }));
+    menu.exec(Chart1->mapToGlobal(at));
+}
+
+QString TForm1::copyText() const
+{
+    // The selected row, or every row shown, under the list's captions.
+    QList<int> rows;
+    for (const QModelIndex &index : lv1->selectionModel()->selectedRows())
+        rows << index.row();
+    if (rows.isEmpty()) {
+        for (int r = 0; r < lv1Rows->rowCount(); ++r)
+            rows << r;
+    }
+    QStringList lines;
+    QStringList header;
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c)
+        header << resultcells::caption(c);
+    lines << header.join(u'\t');
+    for (int r : std::as_const(rows)) {
+        QStringList cells;
+        for (int c = 0; c < ResultsModel::ColumnCount; ++c)
+            cells << lv1Rows->index(r, c).data().toString();
+        lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+void TForm1::copyRows()
+{
+    QApplication::clipboard()->setText(copyText());
+}
+
+QString TForm1::defaultCsvName() const
+{
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    return m_listDomain.isEmpty()
+               ? QStringLiteral("talvexa-总览-%1.csv").arg(today)
+               : QStringLiteral("talvexa-%1-历史-%2.csv").arg(m_listDomain, today);
+}
+
+bool TForm1::exportCsvTo(const QString &path)
+{
+    const QByteArray bytes = csv::resultsFile(lv1Rows->rows());
+    // Beside the target and renamed into place: no partial file.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    toolkit::showMessage(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    return false;
+}
+
+void TForm1::exportCsv()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出CSV"),
+                                                      QDir::home().filePath(defaultCsvName()),
+                                                      QStringLiteral("CSV 文件 (*.csv)"));
+    if (!path.isEmpty())
+        exportCsvTo(path);
+}
+
+QImage TForm1::chartImage() const
+{
+    // Twice the pixels on screen, so that it stays sharp in a document.
+    QImage image(Chart1->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Chart1->render(&painter);
+    return image;
+}
+
+bool TForm1::saveChartTo(const QString &path)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && chartImage().save(&file, "PNG") && file.commit())
+        return true;
+    toolkit::showMessage(QStringLiteral("无法写入 %1：%2").arg(path, file.errorString()));
+    return false;
+}
+
+void TForm1::saveChart()
+{
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString name = QStringLiteral("talvexa-%1-30日-%2.png").arg(m_chartDomain, today);
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("保存图片"), QDir::home().filePath(name),
+                                     QStringLiteral("PNG 图片 (*.png)"));
+    if (!path.isEmpty())
+        saveChartTo(path);
+}
+
+void TForm1::queryRow(int row)
+{
+    if (row < 0 || row >= lv1Rows->rows().size())
+        return;
+    cbb1->setEditText(lv1Rows->rows()[row].domain);
+    bsSkinXFormButton1Click();
+}
+
+void TForm1::historyOfRow(int row)
+{
+    if (row < 0 || row >= lv1Rows->rows().size())
+        return;
+    cbb1->setEditText(lv1Rows->rows()[row].domain);
+    bsSkinXFormButton3Click();
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
@@ -417,6 +557,12 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (watched == WebBrowser1 &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         Notice->setGeometry(WebBrowser1->geometry());
+    // Ctrl+C copies rows, not the one cell the view would copy.
+    if (watched == lv1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        toolkit::guarded([this] { copyRows(); });
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -503,6 +649,7 @@ void TForm1::LoadShoulu(const QString &d)
         toolkit::showMessage(QStringLiteral("清空出错"));
     }
     QList<ShouluRow> rows = d.isEmpty() ? store().latestRows() : store().dayHistory(d);
+    m_listDomain = d;
     if (rows.isEmpty())
         return;
     Chart1->clearPoints();
@@ -525,6 +672,7 @@ bool TForm1::overviewPending() const
 void TForm1::applyOverview(QList<ShouluRow> rows)
 {
     m_overviewFailureShown = false;
+    m_listDomain.clear();
     lv1Rows->clear();
     if (rows.isEmpty())
         return;
@@ -547,6 +695,7 @@ void TForm1::updateChat(const QString &d)
             Chart1->fitAxes();
         }
         Chart1->setTitleDomain(d);
+        m_chartDomain = d;
         updateChatline();
     } catch (...) {
         // The chart is a view: a failure to refresh it is not reported.

@@ -98,6 +98,18 @@ public:
     void retryNotObtained();
     QStringList domainsNotObtained();
 
+    // Figures out of the window.
+    QString copyText() const; // the selected row (or all) as tab-separated text
+    void copyRows();
+    QString defaultCsvName() const;
+    bool exportCsvTo(const QString &path); // false (and told) when it fails
+    void exportCsv();                      // asks for the file
+    QImage chartImage() const;             // the chart as shown, twice the pixels
+    bool saveChartTo(const QString &path);
+    void saveChart();
+    void queryRow(int row);     // "查询此域名"
+    void historyOfRow(int row); // "查看历史"
+
     // Views.
     void LoadShoulu(const QString &d);
     // LoadShoulu with the empty text, read in the background: what the
@@ -133,6 +145,9 @@ private:
     void showRunSummary(const QueryRunner::RunSummary &summary);
     static QString progressText(const QueryRunner::Progress &progress);
     void showListMenu(const QPoint &at);
+    void showChartMenu(const QPoint &at);
+    QString m_listDomain;  // the history the list shows; empty: the overview
+    QString m_chartDomain; // the domain the chart shows
 
     Options m_options;
     std::unique_ptr<ResultStore> m_store;

@@ -4,6 +4,7 @@
 #include "BannerPage.h"
 #include "BannerPane.h"
 #include "Codec.h"
+#include "CsvReader.h"
 #include "ResultsModel.h"
 #include "StoreFixture.h"
 #include "TForm2.h"
@@ -15,10 +16,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
@@ -28,6 +32,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -121,6 +126,8 @@ private slots:
     void historyAndChart();
     void answersNotObtainedStandOut();
     void singlePointAndEmptyChart();
+    void copyRowsAsTabSeparatedText();
+    void exportAndChartPicture();
     void historyOfUnknownDomainKeepsChart();
     void selectionChartsTheRow();
     void checkBoxesShowAndHideSeries();
@@ -415,6 +422,104 @@ void TestMainWindow::singlePointAndEmptyChart()
     const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
     QCOMPARE(axis->min(), 0.0);
     QCOMPARE(step, std::round(step));
+}
+
+void TestMainWindow::copyRowsAsTabSeparatedText()
+{
+    WindowFixture w(fillThree);
+    QVERIFY(w.create());
+    w.form->show();
+    w.form->LoadShoulu(QString());
+    QTableView *list = w.form->lv1;
+    auto cellsOf = [](const QString &text) {
+        QList<QStringList> rows;
+        for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts))
+            rows << line.split(u'\t');
+        return rows;
+    };
+    // Nothing selected: every row shown, under the captions.
+    QApplication::clipboard()->clear();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QList<QStringList> all = cellsOf(QApplication::clipboard()->text());
+    QCOMPARE(all.size(), 3);
+    QCOMPARE(all[0].size(), 11);
+    QCOMPARE(all[0][1], QStringLiteral("域名"));
+    QCOMPARE(all[1], (QStringList{w.cell(0, 0), w.cell(0, 1), w.cell(0, 2), w.cell(0, 3),
+                                  w.cell(0, 4), w.cell(0, 5), w.cell(0, 6), w.cell(0, 7),
+                                  w.cell(0, 8), w.cell(0, 9), w.cell(0, 10)}));
+    // One row selected: that row.
+    list->selectRow(1);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QList<QStringList> one = cellsOf(QApplication::clipboard()->text());
+    QCOMPARE(one.size(), 2);
+    QCOMPARE(one[1][1], w.cell(1, 1));
+    QCOMPARE(one[1][5], QStringLiteral("-1")); // 一周收录
+    QCOMPARE(one[1][9], QStringLiteral("1900-01-01"));
+    QCOMPARE(one[1][10], w.cell(1, 10)); // 是 or 否, as shown
+}
+
+void TestMainWindow::exportAndChartPicture()
+{
+    WindowFixture w([](ResultStore &s) {
+        s.addDomain("a,\"b\".com");
+        for (int i = 0; i < 5; ++i)
+            addRow(s, row("a,\"b\".com", QDate(2024, 3, 1).addDays(i), 1000 * (i + 1)));
+    });
+    QVERIFY(w.create());
+    w.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QTemporaryDir out;
+    // The overview, then one domain's history, as the list shows them.
+    w.form->LoadShoulu(QString());
+    QVERIFY(w.form->defaultCsvName().startsWith("talvexa-总览-"));
+    QVERIFY(w.form->exportCsvTo(out.filePath("overview.csv")));
+    w.form->historyOfRow(0); // "查看历史"
+    QCOMPARE(w.form->lv1->model()->rowCount(), 5);
+    QVERIFY(w.form->defaultCsvName().startsWith("talvexa-a,\"b\".com-历史-"));
+    QVERIFY(w.form->exportCsvTo(out.filePath("history.csv")));
+    for (const char *name : {"overview.csv", "history.csv"}) {
+        QFile file(out.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QStringList> table = readCsv(file.readAll());
+        QCOMPARE(table[0].value(11), QStringLiteral("未取得"));
+        if (QByteArray(name) == "history.csv") {
+            QCOMPARE(table.size(), 6);
+            for (int r = 0; r < 5; ++r) {
+                for (int c = 0; c < 11; ++c)
+                    QCOMPARE(table[r + 1][c], w.cell(r, c));
+            }
+        } else {
+            QCOMPARE(table.size(), 2);
+            QCOMPARE(table[1][1], QStringLiteral("a,\"b\".com"));
+        }
+    }
+    // A target that cannot be written: the reason, and nothing left behind.
+    QDir(out.path()).mkdir("taken.csv");
+    const QStringList before = QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    QVERIFY(!w.form->exportCsvTo(out.filePath("taken.csv")));
+    QCOMPARE(w.messages.size(), 1);
+    QVERIFY(w.messages[0].startsWith("无法写入"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+
+    // The chart as a picture: twice its pixels, the shown series drawn.
+    const QString png = out.filePath("chart.png");
+    QVERIFY(w.form->saveChartTo(png));
+    const QImage image(png);
+    QCOMPARE(image.size(), w.form->Chart1->size() * 2);
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+        }
+    }
+    QVERIFY2(blue > 100, QByteArray::number(blue)); // the total series, in its blue
+
+    // "查询此域名" does what the query button does.
+    w.form->queryRow(0);
+    QCOMPARE(w.form->bsSkinStatusPanel1->text(), QStringLiteral("正在查询：a,\"b\".com"));
+    QVERIFY(w.form->Run().Busy);
 }
 
 void TestMainWindow::historyOfUnknownDomainKeepsChart()
