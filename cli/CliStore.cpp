@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "CsvWriter.h"
+#include "DomainList.h"
 #include "ResultStore.h"
 
 #include <QDir>
@@ -27,18 +28,12 @@ std::unique_ptr<ResultStore> openStore(const QString &path)
     }
 }
 
-// Lines as the domain list dialog takes them: a line break after the last
-// line adds none; a CR before a line break is no part of the line.
+// Lines as the domain list dialog takes them; a CR before a line break is
+// no part of the line.
 QStringList listLines(const QByteArray &bytes)
 {
-    QString text = QString::fromUtf8(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (text.isEmpty())
-        return {};
-    QStringList lines = text.split(u'\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return domainLines(
+        QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 } // namespace

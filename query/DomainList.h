@@ -25,6 +25,18 @@ public:
     }
 };
 
+// The lines of a domain list as the list dialog saves them: one domain a
+// line, a line break after the last line adding none.
+inline QStringList domainLines(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 // A domain list held in memory.
 class PlainDomainList : public DomainList
 {

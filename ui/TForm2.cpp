@@ -1,6 +1,7 @@
 #include "TForm2.h"
 
 #include "DomainCombo.h"
+#include "DomainList.h"
 #include "ResultStore.h"
 #include "Toolkit.h"
 
@@ -58,13 +59,7 @@ void TForm2::FormShow()
 
 QStringList TForm2::lines() const
 {
-    const QString text = mmo1->toPlainText();
-    if (text.isEmpty())
-        return {};
-    QStringList result = text.split(u'\n');
-    if (result.last().isEmpty())
-        result.removeLast();
-    return result;
+    return domainLines(mmo1->toPlainText());
 }
 
 void TForm2::btn1Click()
