@@ -1,5 +1,9 @@
 #include "CliOptions.h"
 
+#include "ResultStore.h"
+
+#include <QFileInfo>
+
 namespace cli {
 
 int parse(QCommandLineParser &parser, const QStringList &arguments)
@@ -37,6 +41,16 @@ QCommandLineOption storeOption()
     return QCommandLineOption(QStringLiteral("store"),
                               QStringLiteral("The store file (default ./setting.dat)."),
                               QStringLiteral("FILE"), QStringLiteral("setting.dat"));
+}
+
+std::unique_ptr<ResultStore> openStore(const QString &path)
+{
+    try {
+        return std::make_unique<ResultStore>(path);
+    } catch (const StoreOpenError &) {
+        print(stderr, QStringLiteral("文件不完整：%1\n").arg(QFileInfo(path).absoluteFilePath()));
+        return nullptr;
+    }
 }
 
 } // namespace cli

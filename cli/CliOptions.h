@@ -4,6 +4,9 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
+
+class ResultStore;
 
 // Exit statuses of talvexa-cli.
 namespace exitcode {
@@ -29,5 +32,9 @@ void print(std::FILE *to, const QString &text);
 
 // The store named by --store, default ./setting.dat.
 QCommandLineOption storeOption();
+
+// Opens the store, or says why not ("文件不完整" and the path) and gives
+// nullptr; the file is left as it was.
+std::unique_ptr<ResultStore> openStore(const QString &path);
 
 } // namespace cli

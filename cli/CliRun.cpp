@@ -100,13 +100,9 @@ int run(const QStringList &arguments)
     }
 
     const QString path = parser.value(QStringLiteral("store"));
-    std::unique_ptr<ResultStore> store;
-    try {
-        store = std::make_unique<ResultStore>(path);
-    } catch (const StoreOpenError &) {
-        print(stderr, QStringLiteral("文件不完整：%1\n").arg(QFileInfo(path).absoluteFilePath()));
+    const std::unique_ptr<ResultStore> store = openStore(path);
+    if (!store)
         return exitcode::StoreProblem;
-    }
     // Two batches on one store would double what the engine sees.
     BatchLock lock(path);
     if (!lock.tryLock()) {

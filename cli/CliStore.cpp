@@ -16,18 +16,6 @@
 namespace cli {
 namespace {
 
-// Opens the store, or says why not ("文件不完整" and the path); the file is
-// left as it was.
-std::unique_ptr<ResultStore> openStore(const QString &path)
-{
-    try {
-        return std::make_unique<ResultStore>(path);
-    } catch (const StoreOpenError &) {
-        print(stderr, QStringLiteral("文件不完整：%1\n").arg(QFileInfo(path).absoluteFilePath()));
-        return nullptr;
-    }
-}
-
 // Lines as the domain list dialog takes them; a CR before a line break is
 // no part of the line.
 QStringList listLines(const QByteArray &bytes)
